@@ -1,0 +1,110 @@
+#include "driver/driver.h"
+
+#include "driver/convert.h"
+#include "driver/maplist.h"
+#include "driver/messages.h"
+#include "driver/options.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "writer/mainfile.h"
+#include "writer/mapzel.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace zel {
+namespace {
+
+constexpr uint32_t exitDone = 0;
+constexpr uint32_t exitNoOutputFolder = 1;
+
+char16_t lowerAscii(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+}
+
+bool ensureOutputFolder(const driverState& state) {
+    if (state.outputFolder.empty() || isDirectory(state.outputFolder))
+        return true;
+    return platform::makeDirectory(state.outputFolder);
+}
+
+// Every map of "in/" goes into one writer object and one "map.zel" in the
+// working folder.
+void mergePhase(driverState& state) {
+    mapList list{u"in/", {}};
+    list.scan();
+    if (list.names.empty())
+        return;
+    auto writer = std::make_unique<cMapZEL>();
+    state.currentWriter = writer.get();
+    for (size_t i = 0; i < list.names.size(); ++i)
+        processMap(*writer, list.fullPath(i), state.autoScale);
+    writeMainFile(*writer, u"map.zel");
+    state.currentWriter = nullptr;
+}
+
+void convertOneMap(driverState& state, const mapList& list, size_t i, uint32_t percent) {
+    auto writer = std::make_unique<cMapZEL>();
+    state.currentWriter = writer.get();
+    const std::u16string mapPath = list.fullPath(i);
+    platform::printWide(driverMessages::processedMaps(percent, mapPath));
+    if (!processMap(*writer, mapPath, state.autoScale)) {
+        platform::printWide(driverMessages::cantOpenFile(mapPath));
+    } else {
+        const std::u16string output = outputName(state.outputFolder, list.name(i));
+        if (!writeMainFile(*writer, output)) {
+            platform::printWide(driverMessages::cantCreateFile(output));
+        } else {
+            const std::u16string_view shownFolder =
+                state.outputFolder.empty() ? std::u16string_view(state.currentFolder) : u"";
+            platform::printWide(driverMessages::mapSaved(shownFolder, output));
+        }
+    }
+    platform::flushConsole();
+    state.currentWriter = nullptr;
+}
+
+void perMapPhase(driverState& state) {
+    // A map added between the count and the listing must not make the
+    // percentage divide by zero or pass 100.
+    mapList list{state.inputFolder, {}};
+    uint32_t count = countMapFiles(state.inputFolder);
+    list.scan();
+    count = std::max(count, static_cast<uint32_t>(list.names.size()));
+    uint32_t progress = 0;
+    for (size_t i = 0; i < list.names.size(); ++i) {
+        convertOneMap(state, list, i, progress / count);
+        progress += 100;
+    }
+    if (!list.names.empty())
+        platform::printWide(driverMessages::processedFiles(count));
+}
+
+} // namespace
+
+std::u16string outputName(const std::u16string& outputFolder, const std::u16string& mapName) {
+    std::u16string name = mapName;
+    for (size_t i = name.size(); i-- > 0;) {
+        if (name[i] == u'.' && i + 2 < name.size() && lowerAscii(name[i + 1]) == u'm' &&
+            lowerAscii(name[i + 2]) == u'p') {
+            name.replace(i, std::min<size_t>(4, name.size() - i), u".zel");
+            break;
+        }
+    }
+    return outputFolder + name;
+}
+
+int runDriver(const std::vector<std::u16string>& arguments) {
+    driverState state;
+    state.currentFolder = platform::workingDirectory() + u"/";
+    for (size_t i = 1; i < arguments.size(); ++i)
+        handleArgument(state, arguments[i]);
+    if (!ensureOutputFolder(state))
+        return exitNoOutputFolder;
+    mergePhase(state);
+    perMapPhase(state);
+    platform::flushConsole();
+    return exitDone;
+}
+
+} // namespace zel

@@ -1,0 +1,19 @@
+// Everything the batch driver prints, in one place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zel::driverMessages {
+
+std::u16string processedMaps(uint32_t percent, std::u16string_view mapPath);
+std::u16string cantOpenFile(std::u16string_view mapPath);
+std::u16string cantCreateFile(std::u16string_view outputName);
+// The working folder is shown only when no output folder was given, since the
+// output name is then relative to it.
+std::u16string mapSaved(std::u16string_view currentFolder, std::u16string_view outputName);
+std::u16string processedFiles(uint32_t count);
+std::u16string reading(std::u16string_view mapPath);
+
+} // namespace zel::driverMessages

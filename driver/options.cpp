@@ -1,0 +1,82 @@
+#include "driver/options.h"
+
+#include <optional>
+
+namespace zel {
+namespace {
+
+char16_t lowerAscii(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+}
+
+void appendSeparatorIfMissing(std::u16string& folder) {
+    if (folder.empty() || !isSeparator(folder.back()))
+        folder.push_back(u'/');
+}
+
+// The folder between "[" and "]". The "[" must belong to the option itself (come
+// before any further "-"), but the value is taken whole up to its "]" or the end
+// of the argument: folder names with hyphens are common and must not be cut.
+std::optional<std::u16string_view> bracketValue(std::u16string_view argument,
+                                                std::u16string_view optionToken) {
+    const size_t open = optionToken.find(u'[');
+    if (open == std::u16string_view::npos)
+        return std::nullopt;
+    const size_t tokenStart = static_cast<size_t>(optionToken.data() - argument.data());
+    std::u16string_view rest = argument.substr(tokenStart + open + 1);
+    const size_t start = rest.find_first_not_of(u']');
+    if (start == std::u16string_view::npos)
+        return std::nullopt;
+    rest = rest.substr(start);
+    return rest.substr(0, rest.find(u']'));
+}
+
+bool isAbsolute(std::u16string_view folder) {
+    const bool hasDrive = folder.size() >= 2 && folder[1] == u':';
+    return hasDrive || folder.front() == u'/';
+}
+
+void setOutputFolder(driverState& state, std::u16string_view value) {
+    // A relative folder lies in the working folder; an absolute one is added to
+    // what an earlier "o" option left, as the option has always behaved.
+    if (!isAbsolute(value)) {
+        state.outputFolder = state.currentFolder;
+        if (value.front() == u'\\')
+            value.remove_prefix(1);
+    }
+    state.outputFolder.append(value);
+    appendSeparatorIfMissing(state.outputFolder);
+}
+
+} // namespace
+
+bool isSeparator(char16_t c) {
+    return c == u'/' || c == u'\\';
+}
+
+void handleArgument(driverState& state, std::u16string_view argument) {
+    const size_t start = argument.find_first_not_of(u'-');
+    if (start == std::u16string_view::npos)
+        return;
+    const size_t end = argument.find(u'-', start);
+    const std::u16string_view token =
+        argument.substr(start, end == std::u16string_view::npos ? end : end - start);
+    const char16_t letter = lowerAscii(token.front());
+    if (letter == u'a') {
+        state.autoScale = true;
+        return;
+    }
+    if (letter != u'd' && letter != u'o')
+        return;
+    const auto value = bracketValue(argument, token);
+    if (!value)
+        return;
+    if (letter == u'd') {
+        state.inputFolder = *value;
+        appendSeparatorIfMissing(state.inputFolder);
+    } else {
+        setOutputFolder(state, *value);
+    }
+}
+
+} // namespace zel

@@ -1,0 +1,60 @@
+#include "driver/progress.h"
+
+#include "platform/console.h"
+
+namespace zel {
+
+void cProgress::start(const char* newLabel, uint32_t total) {
+    label = newLabel != nullptr ? newLabel : "";
+    setTotal(total);
+    restart();
+}
+
+void cProgress::setTotal(uint32_t total) {
+    increment = 1;
+    if (total == 0) {
+        stepsPerUnit = 0;
+    } else if (total <= 100) {
+        stepsPerUnit = 1;
+        increment = 100 / total;
+    } else {
+        // Rounded to the nearest whole number of items per percent.
+        stepsPerUnit = total / 100 + (total % 100 >= 50 ? 1 : 0);
+    }
+}
+
+void cProgress::restart() {
+    counter = 0;
+    percent = 0;
+    printLine();
+}
+
+bool cProgress::step() {
+    ++counter;
+    const int32_t old = percent;
+    if (counter >= stepsPerUnit) {
+        counter = 0;
+        percent += static_cast<int32_t>(increment);
+    }
+    if (percent > 100)
+        percent = 100;
+    return percent != old;
+}
+
+int32_t cProgress::tick() {
+    if (step())
+        printLine();
+    return percent;
+}
+
+void cProgress::finish() const {
+    platform::printNarrow("\r" + label + ": Done             \n");
+    platform::flushConsole();
+}
+
+void cProgress::printLine() const {
+    platform::printNarrow("\r" + label + ": " + std::to_string(percent) + "%");
+    platform::flushConsole();
+}
+
+} // namespace zel

@@ -1,0 +1,153 @@
+// The in-memory form of one map read from a Polish map file. Every object is
+// kept once per zoom level it is visible on, already simplified for that level.
+#pragma once
+
+#include "reader/adritems.h"
+#include "routing/routeinfo.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zel {
+
+// Degrees: x is the longitude, y the latitude (the file writes them the other
+// way round).
+struct mapPoint {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+struct mapBox {
+    float minX = 0.0f;
+    float minY = 0.0f;
+    float maxX = 0.0f;
+    float maxY = 0.0f;
+};
+
+// A routing node on a point of a polyline.
+struct mapNodeRef {
+    uint16_t pointIndex = 0;
+    int32_t nodeId = 0;
+    // Non-zero for a node on the map's boundary, where it joins a neighbour map.
+    uint16_t boundary = 0;
+};
+
+// A turn restriction as read: from road1 through node2 onto road2 is forbidden.
+struct mapRestriction {
+    int32_t node1 = 0;
+    int32_t node2 = 0;
+    int32_t node3 = 0;
+    int32_t road1 = 0;
+    int32_t road2 = 0;
+};
+
+struct mapPoi {
+    int32_t level = -1;
+    int32_t endLevel = -1;
+    int32_t type = -1;
+    std::u16string label;
+    std::u16string houseNumber;
+    std::u16string streetDesc;
+    // The city as numbered in the file (from 1); 0 when there is none.
+    int32_t cityIdx = 0;
+    uint8_t isCity = 0;
+    // Left out of the address index.
+    uint8_t dontFind = 0;
+    // (0, 0) means the object has no position yet.
+    mapPoint pos;
+};
+
+// One polyline or one polygon on one level.
+struct mapPoly {
+    int32_t level = -1;
+    int32_t endLevel = -1;
+    int32_t type = -1;
+    // Polygons: three times the number of floors; -1 when not given.
+    int32_t floorsHeight = -1;
+    uint8_t speed = 0;
+    uint8_t roadClass = 1;
+    // Bit 0 one-way, bit 1 toll road, bit 2 direction indicator given.
+    uint8_t roadFlags = 0;
+    uint8_t accessFlags = 0;
+    // Travels with the route parameters into the road table, where the road's
+    // weight is later kept; the reader leaves it 0.
+    uint32_t weight = 0;
+    int32_t roadId = 0;
+    std::vector<mapNodeRef> nodeRefs;
+    // Point index → height level.
+    std::map<int32_t, int32_t> heightLevels;
+    mapBox bbox;
+    std::u16string label;
+    std::u16string houseNumber;
+    std::u16string streetDesc;
+    int32_t cityIdx = 0;
+    uint8_t dontFind = 0;
+    std::vector<mapPoint> points;
+    // One height per point once heights are computed; empty before.
+    std::vector<float> heights;
+};
+
+struct mapLevel {
+    mapBox bbox;
+    // Resolution of the level in bits (26 is the finest).
+    uint8_t bits = 0;
+    std::vector<mapPoi> pois;
+    std::vector<mapPoly> lines;
+    std::vector<mapPoly> polygons;
+    // Point counts of the objects committed here, before simplification.
+    uint32_t linePoints = 0;
+    uint32_t polygonPoints = 0;
+};
+
+// The section of the map file the reader is in.
+enum : int32_t {
+    sectionNone = 0,
+    sectionImgId = 1,
+    sectionCountries = 2,
+    sectionRegions = 3,
+    sectionCities = 4,
+    sectionPoi = 5,
+    sectionPolyline = 6,
+    sectionPolygon = 7,
+    sectionRestrict = 8,
+};
+
+class cMapPolish {
+public:
+    cMapPolish();
+    cMapPolish(const cMapPolish&) = delete;
+    cMapPolish& operator=(const cMapPolish&) = delete;
+    virtual ~cMapPolish() = default;
+
+    // Prepares the model for the next map. Everything read from a map is
+    // cleared, the address tables too (each map's address index holds that
+    // map's data only); the label characters keep accumulating, since the
+    // character block of a merged file must cover every map in it.
+    void reset();
+
+    int32_t section = sectionNone;
+    std::vector<std::unique_ptr<mapAdrItem>> countries;
+    std::vector<std::unique_ptr<mapAdrItem>> regions;
+    std::vector<std::unique_ptr<cCityInfo>> cities;
+    std::vector<mapAdrObject> adrObjects;
+    std::vector<mapStrItem> streetNames;
+    mapRestriction pendingRestriction;
+    cRouteInfo routeInfo;
+    mapPoi curPoi;
+    mapPoly curLine;
+    mapPoly curPolygon;
+    std::vector<mapRestriction> restrictions;
+    // Same shape as restrictions; no input section fills it.
+    std::vector<mapRestriction> tempRestrictions;
+    std::vector<mapLevel> levels;
+    uint32_t poiCount = 0;
+    uint32_t lineCount = 0;
+    uint32_t polygonCount = 0;
+    // Every UTF-16 unit used in a label, ascending, each once.
+    std::u16string labelChars;
+};
+
+} // namespace zel

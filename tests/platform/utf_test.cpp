@@ -1,0 +1,32 @@
+#include "platform/utf.h"
+
+#include <gtest/gtest.h>
+
+namespace zel::platform {
+namespace {
+
+TEST(Utf, ConsoleTextIsUtf8WithLoneSurrogatesReplaced) {
+    EXPECT_EQ(toUtf8(u"town.mp"), "town.mp");
+    EXPECT_EQ(toUtf8(u"\u00E9\u20AC"), "\xC3\xA9\xE2\x82\xAC");
+    EXPECT_EQ(toUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(toUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+    EXPECT_EQ(toUtf8(std::u16string(1, char16_t(0xDC41)) + u"a"), "\xEF\xBF\xBD"
+                                                                  "a");
+}
+
+TEST(Utf, SystemNamesSurviveTheRoundTrip) {
+    const std::vector<std::string> names = {
+        "town.mp", "\xC3\xA9t\xC3\xA9.mp", "\xF0\x9F\x98\x80", "bad\xFF\xFEname.mp",
+        "\xC3",    "\xED\xA0\x80",         "\xC0\xAF",
+    };
+    for (const std::string& name : names)
+        EXPECT_EQ(toSystemName(fromSystemName(name)), name);
+    EXPECT_EQ(fromSystemName("a\xFF"), std::u16string(u"a") + char16_t(0xDCFF));
+}
+
+TEST(Utf, BackslashesBecomeSlashesAtTheSystemCall) {
+    EXPECT_EQ(toSystemName(u"in\\maps\\town.mp"), "in/maps/town.mp");
+}
+
+} // namespace
+} // namespace zel::platform

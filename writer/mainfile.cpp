@@ -1,0 +1,259 @@
+#include "writer/mainfile.h"
+
+#include "platform/files.h"
+#include "reader/labelchars.h"
+#include "writer/bytes.h"
+#include "writer/crc32.h"
+
+#include <array>
+#include <cstring>
+#include <optional>
+
+namespace zel {
+namespace {
+
+using platform::File;
+using namespace mainFile;
+
+constexpr std::string_view banner = "mp2zel map compiler";
+constexpr size_t copyPieceSize = 4096;
+
+bool readExact(File& file, void* buffer, size_t count) {
+    return file.read(buffer, count) == count;
+}
+
+// The size of a side file, or nothing when it is missing: a level without its
+// data would leave the directory pointing at another level's bytes.
+std::optional<uint64_t> sideFileSize(const std::u16string& name) {
+    File file;
+    if (!file.open(name, File::Mode::read))
+        return std::nullopt;
+    const int64_t size = file.size();
+    if (size < 0)
+        return std::nullopt;
+    return static_cast<uint64_t>(size);
+}
+
+bool fitsOffset(uint64_t value) {
+    return value <= UINT32_MAX;
+}
+
+class MainFileWriter {
+public:
+    MainFileWriter(cMapZEL& writer, const std::u16string& path)
+        : writer(writer), tempPath(path + u".tmp") {}
+
+    bool write(const std::u16string& path) {
+        if (!out.open(tempPath, File::Mode::write))
+            return false;
+        if (!mergeCharFiles() || !writeHeaderAndChars() || !sizeDirectory() || !writeDirectory() ||
+            !copyLevelData() || !finishHeader()) {
+            return false;
+        }
+        return platform::renameFile(tempPath, path);
+    }
+
+    void discard() {
+        out.close();
+        platform::removeFile(tempPath);
+        for (const mapSideFiles& group : writer.sideFiles) {
+            for (const std::u16string* name :
+                 {&group.indexFile, &group.blockFile, &group.addressFile, &group.charFile,
+                  &group.routingFile}) {
+                platform::removeFile(*name);
+            }
+        }
+    }
+
+private:
+    bool emit(const uint8_t* data, size_t count) {
+        crc.update(data, count);
+        return out.write(data, count);
+    }
+    bool emit(const Bytes& bytes) { return emit(bytes.data(), bytes.size()); }
+
+    bool mergeCharFiles() {
+        writer.labelChars.clear();
+        mergeLabelChars(writer.labelChars, u"0123456789");
+        for (const mapSideFiles& group : writer.sideFiles) {
+            if (!mergeCharFile(group.charFile))
+                return false;
+        }
+        return writer.labelChars.size() <= maxChars;
+    }
+
+    bool mergeCharFile(const std::u16string& name) {
+        File file;
+        std::array<uint8_t, charHeaderSize> header{};
+        if (!file.open(name, File::Mode::read) || !readExact(file, header.data(), header.size()) ||
+            !hasTag(header.data(), "BCHR")) {
+            return false;
+        }
+        Bytes data(getU16(header.data() + 4));
+        // A short character file would drop characters that labels need.
+        if (!readExact(file, data.data(), data.size()))
+            return false;
+        std::u16string units;
+        for (size_t i = 0; i + 1 < data.size(); i += 2) {
+            const char16_t unit = getU16(data.data() + i);
+            if (unit == 0)
+                break;
+            units.push_back(unit);
+        }
+        mergeLabelChars(writer.labelChars, units);
+        file.close();
+        platform::removeFile(name);
+        return true;
+    }
+
+    bool writeHeaderAndChars() {
+        const auto byteLength = static_cast<uint16_t>(2 * writer.labelChars.size());
+        header.assign(headerSize, 0);
+        std::memcpy(header.data(), "ZEL\x1A", 4);
+        header[8] = 0;
+        header[9] = 9;
+        std::memcpy(header.data() + bannerOffset, banner.data(), banner.size());
+        setU32(header.data() + levelCountOffset, static_cast<uint32_t>(writer.sideFiles.size()));
+        setU32(header.data() + directoryOffsetField, charBlockOffset + charHeaderSize + byteLength);
+        setU32(header.data() + charOffsetField, charBlockOffset);
+
+        Bytes chars;
+        putTag(chars, "BCHR");
+        putU16(chars, byteLength);
+        putU16(chars, 0);
+        for (char16_t unit : writer.labelChars)
+            putU16(chars, unit);
+        dataOffset = charBlockOffset + charHeaderSize + byteLength;
+        return emit(header) && emit(chars);
+    }
+
+    // Opens an index file and reads its header; the file must hold every
+    // entry the header counts.
+    bool readIndexHeader(File& file, const std::u16string& name, Bytes& indexHeader) {
+        indexHeader.assign(indexHeaderSize, 0);
+        if (!file.open(name, File::Mode::read))
+            return false;
+        const int64_t size = file.size();
+        if (size < 0 || !readExact(file, indexHeader.data(), indexHeader.size()) ||
+            !hasTag(indexHeader.data(), "BIDX")) {
+            return false;
+        }
+        const uint64_t count = getU32(indexHeader.data() + 8);
+        return static_cast<uint64_t>(size) >= indexHeaderSize + indexEntrySize * count;
+    }
+
+    bool sizeDirectory() {
+        for (const mapSideFiles& group : writer.sideFiles) {
+            File file;
+            Bytes indexHeader;
+            if (!readIndexHeader(file, group.indexFile, indexHeader))
+                return false;
+            dataOffset +=
+                indexHeaderSize + uint64_t{indexEntrySize} * getU32(indexHeader.data() + 8);
+        }
+        return true;
+    }
+
+    bool writeDirectory() {
+        for (const mapSideFiles& group : writer.sideFiles) {
+            if (!writeLevelDirectory(group))
+                return false;
+        }
+        return true;
+    }
+
+    bool writeLevelDirectory(const mapSideFiles& group) {
+        File file;
+        Bytes indexHeader;
+        if (!readIndexHeader(file, group.indexFile, indexHeader))
+            return false;
+        const auto blockSize = sideFileSize(group.blockFile);
+        const auto routingSize = sideFileSize(group.routingFile);
+        const auto addressSize = sideFileSize(group.addressFile);
+        if (!blockSize || !routingSize || !addressSize)
+            return false;
+        const uint64_t routingOffset = dataOffset + *blockSize;
+        const uint64_t addressOffset = routingOffset + *routingSize;
+        if (!fitsOffset(addressOffset))
+            return false;
+        setU32(indexHeader.data() + 16, static_cast<uint32_t>(routingOffset));
+        setU32(indexHeader.data() + 20, static_cast<uint32_t>(addressOffset));
+
+        const uint32_t count = getU32(indexHeader.data() + 8);
+        Bytes entries(uint64_t{indexEntrySize} * count);
+        if (!readExact(file, entries.data(), entries.size()))
+            return false;
+        for (size_t i = 0; i < entries.size(); i += indexEntrySize) {
+            const uint64_t blockOffset = dataOffset + getU32(entries.data() + i + 4);
+            if (!fitsOffset(blockOffset))
+                return false;
+            setU32(entries.data() + i + 4, static_cast<uint32_t>(blockOffset));
+        }
+        if (!emit(indexHeader) || !emit(entries))
+            return false;
+        file.close();
+        platform::removeFile(group.indexFile);
+        expectedSizes.push_back({*blockSize, *routingSize, *addressSize});
+        dataOffset = addressOffset + *addressSize;
+        return true;
+    }
+
+    bool copyLevelData() {
+        for (size_t level = 0; level < writer.sideFiles.size(); ++level) {
+            const mapSideFiles& group = writer.sideFiles[level];
+            const std::array<const std::u16string*, 3> names = {
+                &group.blockFile, &group.routingFile, &group.addressFile};
+            for (size_t k = 0; k < names.size(); ++k) {
+                if (!copyFile(*names[k], expectedSizes[level][k]))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    // Copies a side file whole; it must still have the size the directory
+    // was computed from, or every later offset would be wrong.
+    bool copyFile(const std::u16string& name, uint64_t expectedSize) {
+        File file;
+        if (!file.open(name, File::Mode::read))
+            return false;
+        std::array<uint8_t, copyPieceSize> piece{};
+        uint64_t copied = 0;
+        while (size_t got = file.read(piece.data(), piece.size())) {
+            if (!emit(piece.data(), got))
+                return false;
+            copied += got;
+        }
+        file.close();
+        if (copied != expectedSize)
+            return false;
+        platform::removeFile(name);
+        return true;
+    }
+
+    bool finishHeader() {
+        setU32(header.data() + crcOffset, crc.value());
+        return out.seek(0) && out.write(header.data(), header.size()) && out.flush() && out.close();
+    }
+
+    cMapZEL& writer;
+    std::u16string tempPath;
+    File out;
+    cCrc32 crc;
+    Bytes header;
+    // Where the next level's data starts in the main file.
+    uint64_t dataOffset = 0;
+    std::vector<std::array<uint64_t, 3>> expectedSizes;
+};
+
+} // namespace
+
+bool writeMainFile(cMapZEL& writer, const std::u16string& path) {
+    MainFileWriter mainFileWriter(writer, path);
+    if (mainFileWriter.write(path))
+        return true;
+    mainFileWriter.discard();
+    return false;
+}
+
+} // namespace zel
