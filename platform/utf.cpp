@@ -32,6 +32,72 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
+// UTF-8 of UTF-16 text. For a system name, "\\" becomes "/" and the escapes
+// of fromSystemName turn back into their bytes; any other lone surrogate
+// becomes U+FFFD.
+std::string encode(std::u16string_view text, bool systemName) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (systemName && u == u'\\') {
+            out.push_back('/');
+        } else if (systemName && u >= 0xDC80 && u <= 0xDCFF) {
+            out.push_back(static_cast<char>(u - 0xDC00));
+        } else if (isHighSurrogate(u) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+            appendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            ++i;
+        } else if (isHighSurrogate(u) || isLowSurrogate(u)) {
+            appendUtf8(out, replacementChar);
+        } else {
+            appendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+Utf8Step decodeUtf8(std::string_view bytes, size_t pos) {
+    const auto lead = static_cast<uint8_t>(bytes[pos]);
+    if (lead < 0x80)
+        return {lead, 1, true};
+    // Continuation count and the allowed range of the first continuation byte;
+    // narrowing that range rules out overlong forms (E0, F0), surrogates (ED)
+    // and values past U+10FFFF (F4).
+    size_t needed = 0;
+    uint8_t low = 0x80;
+    uint8_t high = 0xBF;
+    char32_t c = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        needed = 1, c = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        needed = 2, c = lead & 0x0Fu;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        needed = 3, c = lead & 0x07u;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        // A stray continuation byte, C0/C1 (only ever overlong) or F5-FF.
+        return {0, 1, false};
+    }
+    size_t length = 1;
+    for (size_t k = 0; k < needed; ++k, ++length) {
+        if (pos + length >= bytes.size())
+            return {0, length, false};
+        const auto next = static_cast<uint8_t>(bytes[pos + length]);
+        // The offending byte is not part of the subpart: it may start the next character.
+        if (next < low || next > high)
+            return {0, length, false};
+        c = (c << 6) | (next & 0x3Fu);
+        low = 0x80;
+        high = 0xBF;
+    }
+    return {c, length, true};
+}
+
 void appendUtf16(std::u16string& out, char32_t c) {
     if (c < 0x10000) {
         out.push_back(static_cast<char16_t>(c));
@@ -42,95 +108,28 @@ void appendUtf16(std::u16string& out, char32_t c) {
     out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
 }
 
-// Decodes one well-formed UTF-8 sequence at `pos`; returns its length, or 0
-// when the bytes there are not a valid sequence.
-size_t decodeOne(std::string_view s, size_t pos, char32_t& c) {
-    const auto byte = [&](size_t i) { return static_cast<uint8_t>(s[pos + i]); };
-    const uint8_t b0 = byte(0);
-    if (b0 < 0x80) {
-        c = b0;
-        return 1;
-    }
-    size_t len = 0;
-    char32_t min = 0;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        len = 2, min = 0x80, c = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        len = 3, min = 0x800, c = b0 & 0x0F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        len = 4, min = 0x10000, c = b0 & 0x07;
-    } else {
-        return 0;
-    }
-    if (pos + len > s.size())
-        return 0;
-    for (size_t i = 1; i < len; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return 0;
-        c = (c << 6) | (byte(i) & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        return 0;
-    return len;
-}
-
-} // namespace
-
 std::string toUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i];
-        if (isHighSurrogate(u) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
-            const char32_t c = 0x10000 + ((char32_t(u) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            appendUtf8(out, c);
-            ++i;
-        } else if (isHighSurrogate(u) || isLowSurrogate(u)) {
-            appendUtf8(out, replacementChar);
-        } else {
-            appendUtf8(out, u);
-        }
-    }
-    return out;
+    return encode(text, false);
 }
 
 std::u16string fromSystemName(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        char32_t c = 0;
-        const size_t len = decodeOne(bytes, pos, c);
-        if (len == 0) {
-            out.push_back(static_cast<char16_t>(0xDC00 + static_cast<uint8_t>(bytes[pos])));
-            ++pos;
-            continue;
+    for (size_t pos = 0; pos < bytes.size();) {
+        const Utf8Step step = decodeUtf8(bytes, pos);
+        if (step.valid) {
+            appendUtf16(out, step.codePoint);
+        } else {
+            for (size_t k = 0; k < step.length; ++k)
+                out.push_back(static_cast<char16_t>(0xDC00 + static_cast<uint8_t>(bytes[pos + k])));
         }
-        appendUtf16(out, c);
-        pos += len;
+        pos += step.length;
     }
     return out;
 }
 
 std::string toSystemName(std::u16string_view name) {
-    std::string out;
-    out.reserve(name.size());
-    for (size_t i = 0; i < name.size(); ++i) {
-        const char16_t u = name[i];
-        if (u == u'\\') {
-            out.push_back('/');
-        } else if (u >= 0xDC80 && u <= 0xDCFF) {
-            out.push_back(static_cast<char>(u - 0xDC00));
-        } else if (isHighSurrogate(u) && i + 1 < name.size() && isLowSurrogate(name[i + 1])) {
-            appendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (name[i + 1] - 0xDC00));
-            ++i;
-        } else if (isHighSurrogate(u) || isLowSurrogate(u)) {
-            appendUtf8(out, replacementChar);
-        } else {
-            appendUtf8(out, u);
-        }
-    }
-    return out;
+    return encode(name, true);
 }
 
 std::u16string fromAscii(std::string_view text) {

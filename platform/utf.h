@@ -23,4 +23,18 @@ std::string toSystemName(std::u16string_view name);
 // Plain ASCII text as UTF-16, for literals built at run time.
 std::u16string fromAscii(std::string_view text);
 
+// One step of UTF-8 decoding at `pos`. For a well-formed character, its code
+// point and byte length; otherwise `valid` is false and `length` covers the
+// maximal invalid subpart (the longest prefix that could still have begun a
+// character, at least one byte), so each caller replaces exactly that much.
+struct Utf8Step {
+    char32_t codePoint = 0;
+    size_t length = 0;
+    bool valid = false;
+};
+Utf8Step decodeUtf8(std::string_view bytes, size_t pos);
+
+// Appends a code point as one unit or a surrogate pair.
+void appendUtf16(std::u16string& out, char32_t codePoint);
+
 } // namespace zel::platform
