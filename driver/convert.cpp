@@ -2,7 +2,7 @@
 
 #include "driver/messages.h"
 #include "platform/console.h"
-#include "platform/files.h"
+#include "reader/load.h"
 #include "writer/mapzel.h"
 
 namespace zel {
@@ -11,8 +11,7 @@ bool processMap(cMapZEL& writer, const std::u16string& path, bool autoScale) {
     (void)autoScale;
     platform::printWide(driverMessages::reading(path));
     writer.reset();
-    platform::File file;
-    return file.open(path, platform::File::Mode::read);
+    return load(writer, path);
 }
 
 } // namespace zel

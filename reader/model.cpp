@@ -8,6 +8,7 @@ cMapPolish::cMapPolish() : labelChars(u",-.") {
 
 void cMapPolish::reset() {
     section = sectionNone;
+    codePage = defaultCodePage;
     poiCount = lineCount = polygonCount = 0;
     curPoi = mapPoi{};
     curLine = mapPoly{};

@@ -117,6 +117,8 @@ enum : int32_t {
 
 class cMapPolish {
 public:
+    static constexpr int32_t defaultCodePage = 1252;
+
     cMapPolish();
     cMapPolish(const cMapPolish&) = delete;
     cMapPolish& operator=(const cMapPolish&) = delete;
@@ -129,6 +131,8 @@ public:
     void reset();
 
     int32_t section = sectionNone;
+    // The code page the map declares for its text; Windows-1252 until it does.
+    int32_t codePage = defaultCodePage;
     std::vector<std::unique_ptr<mapAdrItem>> countries;
     std::vector<std::unique_ptr<mapAdrItem>> regions;
     std::vector<std::unique_ptr<cCityInfo>> cities;

@@ -2,8 +2,10 @@
 // at a time so that the layout never depends on the host.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -65,5 +67,59 @@ inline bool hasTag(const uint8_t* at, std::string_view tag) {
     }
     return true;
 }
+
+// Reads little-endian fields from a byte block without ever going past its end.
+// A read that does not fit sets the failure flag, returns 0 and leaves the
+// position where it was; every later read fails too, so a parser may read a
+// whole record and check once.
+class ByteReader {
+public:
+    ByteReader() = default;
+    explicit ByteReader(std::span<const uint8_t> data) : bytes(data) {}
+    ByteReader(const uint8_t* data, size_t size) : bytes(data, size) {}
+
+    bool ok() const { return !hasFailed; }
+    bool failed() const { return hasFailed; }
+    size_t position() const { return offset; }
+    size_t remaining() const { return bytes.size() - offset; }
+
+    uint8_t readU8() {
+        const uint8_t* at = take(1);
+        return at == nullptr ? 0 : at[0];
+    }
+    uint16_t readU16() {
+        const uint8_t* at = take(2);
+        return at == nullptr ? 0 : getU16(at);
+    }
+    uint32_t readU32() {
+        const uint8_t* at = take(4);
+        return at == nullptr ? 0 : getU32(at);
+    }
+    int32_t readI32() { return static_cast<int32_t>(readU32()); }
+    // The IEEE single-precision bit pattern, as written.
+    float readF32() { return std::bit_cast<float>(readU32()); }
+
+    bool skip(size_t count) {
+        take(count);
+        return ok();
+    }
+
+private:
+    // The start of the next `count` bytes, consumed; nullptr when they are not
+    // all there.
+    const uint8_t* take(size_t count) {
+        if (hasFailed || count > remaining()) {
+            hasFailed = true;
+            return nullptr;
+        }
+        const uint8_t* at = bytes.data() + offset;
+        offset += count;
+        return at;
+    }
+
+    std::span<const uint8_t> bytes;
+    size_t offset = 0;
+    bool hasFailed = false;
+};
 
 } // namespace zel

@@ -1,0 +1,1 @@
+// Rectangle clipping: being written.
