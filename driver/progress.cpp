@@ -4,8 +4,8 @@
 
 namespace zel {
 
-void cProgress::start(const char* newLabel, uint32_t total) {
-    label = newLabel != nullptr ? newLabel : "";
+void cProgress::start(std::string_view newLabel, uint32_t total) {
+    label = newLabel;
     setTotal(total);
     restart();
 }
@@ -45,6 +45,21 @@ int32_t cProgress::tick() {
     if (step())
         printLine();
     return percent;
+}
+
+void cProgress::tickMany(uint64_t count) {
+    // Between two changes of the percentage the steps only count; jump over
+    // them. Once at 100 nothing changes any more.
+    while (count > 0 && percent < 100) {
+        const uint64_t untilChange = counter >= stepsPerUnit ? 1 : stepsPerUnit - counter;
+        if (count < untilChange) {
+            counter += static_cast<uint32_t>(count);
+            return;
+        }
+        counter += static_cast<uint32_t>(untilChange - 1);
+        count -= untilChange;
+        tick();
+    }
 }
 
 void cProgress::finish() const {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zel {
 
@@ -13,11 +14,14 @@ class cProgress {
 public:
     cProgress() = default;
 
-    void start(const char* label, uint32_t total);
+    void start(std::string_view label, uint32_t total);
     void setTotal(uint32_t total);
     void restart();
     bool step();
     int32_t tick();
+    // The same as `count` calls of tick(), without walking every item: passes
+    // that skip runs of empty items still show the same lines.
+    void tickMany(uint64_t count);
     void finish() const;
 
     int32_t currentPercent() const { return percent; }

@@ -39,6 +39,8 @@ void readLines(cMapPolish& map, platform::File& file, cProgress& progress) {
 void runPasses(cMapPolish& map) {
     countObjects(map);
     computeHeights(map, heightScale);
+    analyzeLevels(map);
+    sortLevels(map);
 }
 
 } // namespace

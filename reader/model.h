@@ -60,6 +60,10 @@ struct mapPoi {
     mapPoint pos;
 };
 
+// Whether a mapPoly is a polyline or a polygon ring: the few steps that treat
+// them differently take it as an argument.
+enum class polyKind { polyline, polygon };
+
 // One polyline or one polygon on one level.
 struct mapPoly {
     int32_t level = -1;

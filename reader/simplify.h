@@ -11,8 +11,6 @@
 
 namespace zel {
 
-enum class polyKind { polyline, polygon };
-
 // The least-squares segment through a window of points. `a` and `b` are the
 // fitted positions of the window's first and last point.
 struct mapSegmentFit {

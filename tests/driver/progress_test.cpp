@@ -81,3 +81,38 @@ TEST(Progress, TilerLabelsKeepTheirBlanks) {
 
 } // namespace
 } // namespace zel
+
+namespace zel {
+namespace {
+
+TEST(Progress, TickManyPrintsWhatSingleTicksPrint) {
+    for (uint32_t total : {0u, 3u, 7u, 149u, 150u, 250u, 1000u, 123457u}) {
+        for (uint64_t chunk : {1u, 2u, 3u, 99u, 1000u}) {
+            std::string single, many;
+            {
+                platform::ConsoleCapture console;
+                cProgress progress;
+                progress.start("x", total);
+                for (uint32_t i = 0; i < total + 10; ++i)
+                    progress.tick();
+                single = console.text();
+            }
+            {
+                platform::ConsoleCapture console;
+                cProgress progress;
+                progress.start("x", total);
+                uint64_t left = total + 10;
+                while (left > 0) {
+                    const uint64_t n = std::min(left, chunk);
+                    progress.tickMany(n);
+                    left -= n;
+                }
+                many = console.text();
+            }
+            EXPECT_EQ(single, many) << total << " " << chunk;
+        }
+    }
+}
+
+} // namespace
+} // namespace zel

@@ -104,6 +104,9 @@ TEST_F(Driver, LoadingShowsItsProgressBetweenTheDriverLines) {
               "\n\nProcessed maps: 0%, current map: in/maps/a.mp\nReading in/maps/a.mp...\n" +
                   reading + "\rReading file: Done             \n" +
                   "\rHeights: 0%\rHeights: Done             \n" +
+                  "\rAnalyzing: 0%\rAnalyzing: Done             \n" +
+                  "\rSorting: 0%\rSorting: 33%\rSorting: 66%\rSorting: 99%"
+                  "\rSorting: Done             \n" +
                   "map was saved to file: " + cwd() + "a.zel\n\n\nProcessed files: 1\n");
 }
 

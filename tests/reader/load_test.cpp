@@ -57,7 +57,7 @@ TEST_F(Load, NulBytesEndTheirLine) {
 TEST_F(Load, VeryLongLinesAreRead) {
     std::string data = "Data0=";
     for (int i = 0; i < 200000; ++i)
-        data += "(45.123456,12.654321),";
+        data += "(45." + std::to_string(100000 + i) + ",12.654321),";
     std::string junk(3000000, 'x');
     ASSERT_TRUE(loadBytes(header + "[POLYLINE]\nType=1\nLabel=" + junk + "\n" + data +
                           "\nNod1=0,1,0\n[END]\n"));
@@ -74,7 +74,10 @@ TEST_F(Load, PrintsItsProgressAndCountsTheObjects) {
     std::string expected;
     for (int p = 0; p <= 82; ++p)
         expected += "\rReading file: " + std::to_string(p) + "%";
-    expected += "\rReading file: Done             \n\rHeights: 0%\rHeights: Done             \n";
+    expected += "\rReading file: Done             \n\rHeights: 0%\rHeights: Done             \n"
+                "\rAnalyzing: 0%\rAnalyzing: 100%\rAnalyzing: Done             \n"
+                "\rSorting: 0%\rSorting: 16%\rSorting: 32%\rSorting: 48%\rSorting: 64%"
+                "\rSorting: 80%\rSorting: 96%\rSorting: Done             \n";
     EXPECT_EQ(console, expected);
 }
 

@@ -1,0 +1,276 @@
+#include "writer/encode.h"
+
+#include "platform/console.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string_view>
+#include <vector>
+
+namespace zel {
+namespace {
+
+// Level units per degree at the finest level: 2^26 / 360.
+constexpr double unitsPerDegree26 = 186413.51111111112;
+
+constexpr int32_t maxTwoByteOffset = 32767;
+
+// Truncation toward zero into i32 for any double: out-of-range values stick
+// to the limits and NaN becomes 0, so no input can reach an undefined cast.
+int32_t truncToI32(double v) {
+    if (std::isnan(v))
+        return 0;
+    if (v >= 2147483648.0)
+        return std::numeric_limits<int32_t>::max();
+    if (v <= -2147483649.0)
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
+
+int32_t roundHalfAway(double v) {
+    return truncToI32(v >= 0.0 ? v + 0.5 : v - 0.5);
+}
+
+double levelScale(uint8_t bits) {
+    return std::ldexp(1.0, bits) / 360.0;
+}
+
+// How far a finest-level value is shifted to reach `bits`; levels finer than
+// the finest are not shifted at all.
+int shiftTo(uint8_t bits) {
+    return bits >= maxLevelBits ? 0 : maxLevelBits - bits;
+}
+
+// An offset from the base point, wrapping at 32 bits like the record's other
+// integer arithmetic; computed unsigned so that it cannot overflow.
+int32_t offsetFrom(int32_t value, int32_t base) {
+    return static_cast<int32_t>(static_cast<uint32_t>(value) - static_cast<uint32_t>(base));
+}
+
+bool isHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool isLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// The part of a label a record can hold. A cut through a surrogate pair would
+// leave half a character that no reader can show, so the cut moves before it.
+std::u16string_view recordLabel(const std::u16string& label) {
+    if (label.size() <= maxLabelUnits)
+        return label;
+    size_t length = maxLabelUnits;
+    if (isHighSurrogate(label[length - 1]) && isLowSurrogate(label[length]))
+        --length;
+    return std::u16string_view(label.data(), length);
+}
+
+void putHeader(Bytes& out, uint8_t flags, std::u16string_view label, int32_t type,
+               size_t pointCount) {
+    putU8(out, flags);
+    putU8(out, static_cast<uint8_t>(label.size() * 2));
+    putU16(out, static_cast<uint16_t>(static_cast<uint32_t>(type)));
+    putU16(out, static_cast<uint16_t>(pointCount));
+}
+
+void putLabel(Bytes& out, std::u16string_view label) {
+    for (char16_t unit : label)
+        putU16(out, unit);
+}
+
+void putPoint(Bytes& out, mapLevelPoint p, mapLevelPoint base) {
+    putOffset(out, offsetFrom(p.x, base.x));
+    putOffset(out, offsetFrom(p.y, base.y));
+}
+
+// A point on the square's border, as the clipper's cut points are. The
+// coordinate across the edge comes from the finest units, shifted down to the
+// level (which rounds toward minus infinity); the coordinate along the edge is
+// truncated, not rounded.
+mapLevelPoint borderUnits(mapPoint p, uint32_t edges, uint8_t bits) {
+    const int shift = shiftTo(bits);
+    const double scale = std::ldexp(1.0, bits);
+    mapLevelPoint units;
+    if ((edges & (edgeWest | edgeEast)) != 0)
+        units.x = roundHalfAway(static_cast<double>(p.x) * unitsPerDegree26) >> shift;
+    else
+        units.x = truncToI32(scale * static_cast<double>(p.x) / 360.0);
+    if ((edges & (edgeSouth | edgeNorth)) != 0)
+        units.y = roundHalfAway(static_cast<double>(p.y) * unitsPerDegree26) >> shift;
+    else
+        units.y = truncToI32(scale * static_cast<double>(p.y) / 360.0);
+    return units;
+}
+
+void reportBasePoint(mapLevelPoint base, mapLevelPoint p) {
+    char text[128];
+    const int length =
+        std::snprintf(text, sizeof text, "Incorrect base point(X/Y): %d/%d for point %d/%d\n",
+                      static_cast<int>(base.x), static_cast<int>(base.y), static_cast<int>(p.x),
+                      static_cast<int>(p.y));
+    if (length > 0)
+        platform::printNarrow(std::string_view(text, std::min<size_t>(length, sizeof text - 1)));
+}
+
+// The lowest point of a ring: smallest Y, then smallest X, both unsigned; the
+// first of equal points.
+size_t lowestPoint(const std::vector<mapLevelPoint>& points) {
+    size_t lowest = 0;
+    for (size_t i = 1; i < points.size(); ++i) {
+        const auto y = static_cast<uint32_t>(points[i].y);
+        const auto x = static_cast<uint32_t>(points[i].x);
+        const auto lowY = static_cast<uint32_t>(points[lowest].y);
+        const auto lowX = static_cast<uint32_t>(points[lowest].x);
+        if (y < lowY || (y == lowY && x < lowX))
+            lowest = i;
+    }
+    return lowest;
+}
+
+// The turn at the lowest point in 32-bit wrap-around arithmetic: negative for
+// a counter-clockwise ring.
+int32_t turnAt(mapLevelPoint prev, mapLevelPoint low, mapLevelPoint next) {
+    const auto diff = [](int32_t a, int32_t b) {
+        return static_cast<uint32_t>(a) - static_cast<uint32_t>(b);
+    };
+    const uint32_t value =
+        diff(next.y, low.y) * diff(prev.x, low.x) - diff(prev.y, low.y) * diff(next.x, low.x);
+    return static_cast<int32_t>(value);
+}
+
+} // namespace
+
+mapLevelPoint toLevelUnits(mapPoint p, uint8_t bits) {
+    const double scale = levelScale(bits);
+    return {roundHalfAway(static_cast<double>(p.x) * scale),
+            roundHalfAway(static_cast<double>(p.y) * scale)};
+}
+
+void putOffset(Bytes& out, int32_t offset) {
+    if (offset < 0) {
+        putU8(out, 0);
+        return;
+    }
+    if (offset > maxTwoByteOffset) {
+        platform::printNarrow("compression error!!!/n");
+        offset = maxTwoByteOffset;
+    }
+    if (offset <= 127) {
+        putU8(out, static_cast<uint8_t>(offset));
+        return;
+    }
+    putU8(out, static_cast<uint8_t>((offset >> 8) | 0x80));
+    putU8(out, static_cast<uint8_t>(offset & 0xFF));
+}
+
+uint32_t edgeFlags(mapPoint p, const mapRect& rect) {
+    if (p.x < rect.x0 || p.x > rect.x1 || p.y < rect.y0 || p.y > rect.y1)
+        return 0;
+    uint32_t edges = 0;
+    if (p.x == rect.x0)
+        edges |= edgeWest;
+    else if (p.x == rect.x1)
+        edges |= edgeEast;
+    if (p.y == rect.y0)
+        edges |= edgeSouth;
+    else if (p.y == rect.y1)
+        edges |= edgeNorth;
+    return edges;
+}
+
+void encodePoi(Bytes& out, const mapPoi& poi, mapLevelPoint base, uint8_t bits) {
+    const std::u16string_view label = recordLabel(poi.label);
+    putHeader(out, recordPoi, label, poi.type, 1);
+    putPoint(out, toLevelUnits(poi.pos, bits), base);
+    putLabel(out, label);
+}
+
+void encodeLine(Bytes& out, const mapPoly& line, const mapRect& rect, mapLevelPoint base,
+                uint8_t bits) {
+    const size_t count = std::min(line.points.size(), maxPartPoints);
+    const bool isCut = count < line.points.size();
+    const std::u16string_view label = recordLabel(line.label);
+
+    uint8_t flags = recordLine;
+    if (line.roadId != 0)
+        flags |= recordRouting;
+    if (!line.heights.empty())
+        flags |= recordExtra;
+    putHeader(out, flags, label, line.type, count);
+
+    for (size_t i = 0; i < count; ++i) {
+        const mapPoint p = line.points[i];
+        const uint32_t edges = edgeFlags(p, rect);
+        const mapLevelPoint units =
+            edges == 0 ? toLevelUnits(p, bits) : borderUnits(p, edges, bits);
+        const int32_t dx = offsetFrom(units.x, base.x);
+        const int32_t dy = offsetFrom(units.y, base.y);
+        if (dx < 0 || dy < 0)
+            reportBasePoint(base, units);
+        putOffset(out, dx);
+        putOffset(out, dy);
+    }
+
+    // One height per written point, whatever the heights pass left behind, so
+    // that a reader can step through the block by the header's count.
+    if ((flags & recordExtra) != 0) {
+        for (size_t i = 0; i < count; ++i) {
+            const float height = i < line.heights.size() ? line.heights[i] : 0.0f;
+            putI32(out, truncToI32(static_cast<double>(height)));
+        }
+    }
+
+    putLabel(out, label);
+
+    if ((flags & recordRouting) != 0) {
+        // A node on a point that was cut off would point past the record's end.
+        std::vector<mapNodeRef> refs;
+        refs.reserve(line.nodeRefs.size());
+        for (const mapNodeRef& ref : line.nodeRefs) {
+            if (!isCut || ref.pointIndex < count)
+                refs.push_back(ref);
+        }
+        putU32(out, static_cast<uint32_t>(line.roadId));
+        putU32(out, static_cast<uint32_t>(refs.size()));
+        for (const mapNodeRef& ref : refs) {
+            putU16(out, ref.pointIndex);
+            putI32(out, ref.nodeId);
+            putU16(out, ref.boundary);
+        }
+    }
+}
+
+void encodePolygon(Bytes& out, const mapPoly& polygon, mapLevelPoint base, uint8_t bits) {
+    const size_t count = std::min(polygon.points.size(), maxPartPoints);
+    const std::u16string_view label = recordLabel(polygon.label);
+    const bool hasFloors = polygon.floorsHeight != -1;
+
+    putHeader(out, hasFloors ? recordPolygon | recordExtra : recordPolygon, label, polygon.type,
+              count);
+    if (hasFloors)
+        putU16(out, static_cast<uint16_t>(static_cast<uint32_t>(polygon.floorsHeight)));
+
+    std::vector<mapLevelPoint> ring;
+    ring.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        ring.push_back(toLevelUnits(polygon.points[i], bits));
+
+    // Rings are stored clockwise (x east, y north) whichever way the map drew
+    // them; one or two points have no direction.
+    if (ring.size() > 2) {
+        const size_t low = lowestPoint(ring);
+        const size_t prev = low == 0 ? ring.size() - 1 : low - 1;
+        const size_t next = low + 1 == ring.size() ? 0 : low + 1;
+        if (turnAt(ring[prev], ring[low], ring[next]) < 0)
+            std::reverse(ring.begin(), ring.end());
+    }
+
+    for (const mapLevelPoint& p : ring)
+        putPoint(out, p, base);
+    putLabel(out, label);
+}
+
+} // namespace zel

@@ -1,0 +1,51 @@
+#include "writer/sidefile.h"
+
+#include "platform/console.h"
+#include "writer/messages.h"
+
+namespace zel {
+
+cSideFile::cSideFile(std::u16string fileName) : name(std::move(fileName)) {
+    if (!file.open(name, platform::File::Mode::write))
+        fail();
+}
+
+cSideFile::~cSideFile() {
+    close();
+}
+
+void cSideFile::write(const Bytes& bytes) {
+    write(bytes.data(), bytes.size());
+}
+
+void cSideFile::write(const uint8_t* data, size_t count) {
+    if (failed)
+        return;
+    if (!file.write(data, count))
+        fail();
+    written += count;
+}
+
+void cSideFile::close() {
+    if (closed)
+        return;
+    closed = true;
+    if (!file.close())
+        fail();
+    if (failed)
+        platform::removeFile(name);
+}
+
+void cSideFile::fail() {
+    if (!failed)
+        platform::printNarrow(writerMessages::sideFileFailed(name));
+    failed = true;
+}
+
+void writeSideFile(const std::u16string& name, const Bytes& bytes) {
+    cSideFile file(name);
+    file.write(bytes);
+    file.close();
+}
+
+} // namespace zel
