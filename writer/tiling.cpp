@@ -18,7 +18,6 @@ namespace {
 namespace msg = writerMessages;
 
 constexpr size_t recordBufferSize = 0xa00000;
-constexpr uint32_t blockHeaderSize = 28;
 
 // The objects gathered for one square.
 struct mapSquare {

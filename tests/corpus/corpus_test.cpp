@@ -1,10 +1,13 @@
 // Reads every real map of the shared corpus (when it is there) and compares
 // what the reader stored with a count made here, line by line, independently
 // of the reader's own code.
+#include "format/zelfile.h"
 #include "platform/console.h"
 #include "platform/utf.h"
 #include "reader/load.h"
 #include "support/files.h"
+#include "support/run.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -146,6 +149,30 @@ TEST(Corpus, EveryRealMapIsReadCompletely) {
         EXPECT_GT(map.poiCount + map.lineCount + map.polygonCount, 0u);
         EXPECT_NE(console.text().find("Reading file: Done"), std::string::npos);
     }
+}
+
+// Every real map compiles, and what comes out reads back as a valid file.
+TEST(Corpus, EveryRealMapCompilesToAValidFile) {
+    const std::vector<fs::path> maps = corpusMaps();
+    if (maps.empty())
+        GTEST_SKIP() << "no corpus at " << MP2ZEL_CORPUS_DIR;
+    test::TempDir dir;
+    fs::create_directories(dir / "in/maps");
+    for (const fs::path& path : maps)
+        fs::copy_file(path, dir / "in/maps" / path.filename());
+    const test::RunResult run = test::runProgram(MP2ZEL_EXE, dir.path(), {});
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
+    for (const fs::path& path : maps) {
+        SCOPED_TRACE(path.filename().string());
+        const fs::path zel = dir / path.filename().replace_extension(".zel");
+        const format::ZelFile file = format::readZel(test::readFile(zel));
+        for (const format::Problem& problem : file.problems)
+            ADD_FAILURE() << problem.offset << ": " << problem.what;
+        EXPECT_FALSE(file.levels.empty());
+    }
+    // No side file is left behind.
+    EXPECT_EQ(test::listNames(dir / "in/maps").size(), maps.size());
 }
 
 } // namespace

@@ -1,0 +1,126 @@
+// Reading a main map file (".zel") back into plain values: the header, the
+// character block, every level's directory and blocks with their decoded
+// records, and the routing and address sections as raw bytes behind their
+// headers. Every rule of the layout that the bytes break is listed as a
+// problem with its file offset, so that tests and the inspector share one
+// decoder and one notion of a well-formed file.
+#pragma once
+
+#include "format/records.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zel::format {
+
+namespace layout {
+constexpr uint32_t headerSize = 456;
+constexpr uint32_t charBlockOffset = 456;
+constexpr uint32_t charHeaderSize = 8;
+constexpr uint32_t indexHeaderSize = 40;
+constexpr uint32_t indexEntrySize = 8;
+constexpr uint32_t blockHeaderSize = 28;
+constexpr uint32_t routingHeaderSize = 44;
+constexpr uint32_t addressHeaderSize = 36;
+constexpr uint32_t crcOffset = 4;
+constexpr uint32_t bannerOffset = 78;
+constexpr uint32_t bannerSize = 56;
+constexpr uint32_t levelCountOffset = 444;
+constexpr uint32_t directoryOffsetField = 448;
+constexpr uint32_t charOffsetField = 452;
+constexpr const char* banner = "mp2zel map compiler";
+} // namespace layout
+
+struct Block {
+    int32_t square = 0;
+    uint32_t offset = 0; // absolute, from the directory entry
+    uint32_t poiCount = 0;
+    uint32_t lineCount = 0;
+    uint32_t polygonCount = 0;
+    uint32_t length = 0; // bytes of records after the 28-byte header
+    int32_t baseX = 0;
+    int32_t baseY = 0;
+    bool decoded = false; // false when the entry's offset left nothing to read
+    std::vector<Record> records;
+};
+
+// The routing section's header fields in file order; the sections behind it
+// stay raw bytes for now.
+struct RoutingHeader {
+    bool present = false;
+    uint32_t section3Offset = 0;
+    uint32_t section4Offset = 0;
+    uint32_t roadCount = 0;
+    uint32_t nodeArcCount = 0;
+    uint32_t adjustmentCount = 0;
+    uint32_t replacementCount = 0;
+    uint32_t restrictionCount = 0;
+    uint32_t externNodeCount = 0;
+    uint32_t externCostCount = 0;
+    uint32_t largestCost = 0;
+};
+
+struct AddressHeader {
+    bool present = false;
+    uint8_t reserved = 0;
+    uint8_t countryCount = 0;
+    uint16_t regionCount = 0;
+    uint32_t cityCount = 0;
+    uint32_t stringCount = 0;
+    uint32_t countryOffset = 0;
+    uint32_t regionOffset = 0;
+    uint32_t cityOffset = 0;
+    uint32_t stringBytes = 0;
+    uint32_t reserved2 = 0;
+};
+
+struct Level {
+    uint64_t directoryOffset = 0; // of this level's index header
+    uint8_t index = 0;
+    uint8_t bits = 0;
+    uint32_t entryCount = 0; // N as stored
+    uint32_t squareSize = 0;
+    uint32_t routingOffset = 0;
+    uint32_t addressOffset = 0;
+    int32_t c0 = 0, r0 = 0, c1 = 0, r1 = 0;
+    std::vector<Block> blocks;
+    // Where the level's data lies: blocks from dataOffset, then routing, then
+    // address data. The address data's length comes from its header and its
+    // last section, so the next level's start is known without guessing.
+    uint64_t dataOffset = 0;
+    uint64_t blockBytes = 0;
+    uint64_t routingBytes = 0;
+    uint64_t addressBytes = 0;
+    RoutingHeader routingHeader;
+    AddressHeader addressHeader;
+    std::vector<uint8_t> routing; // the raw section, header included
+    std::vector<uint8_t> address;
+};
+
+struct ZelFile {
+    uint64_t size = 0;
+    uint32_t storedCrc = 0;
+    uint32_t computedCrc = 0;
+    uint8_t version[2] = {0, 0};
+    std::string banner;
+    uint32_t levelCount = 0;
+    uint32_t directoryOffset = 0;
+    uint32_t charOffset = 0;
+    std::u16string chars;
+    std::vector<Level> levels;
+    std::vector<Problem> problems;
+
+    bool valid() const { return problems.empty(); }
+};
+
+// Never throws for malformed bytes and never reads outside `bytes`.
+ZelFile readZel(std::span<const uint8_t> bytes);
+
+// The reflected CRC-32 register (polynomial 0xEDB88320, start 0xFFFFFFFF, no
+// final complement) over a whole main file with its CRC field taken as zero:
+// the value the file stores at offset 4.
+uint32_t crcRegister(std::span<const uint8_t> bytes);
+
+} // namespace zel::format
