@@ -1,0 +1,123 @@
+// File-system faults around one run: each is reported, the run goes on with
+// the next map, and no truncated main file or stray side file is left.
+#include "support/files.h"
+#include "support/run.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace zel {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string smallMap = "[IMG ID]\nLevels=2\nLevel0=24\n[END-IMG ID]\n"
+                             "[POI]\nType=0x2f00\nLabel=Cafe\nData0=(45.5,12.5)\n[END]\n";
+
+class FileSystem : public testing::Test {
+protected:
+    FileSystem() {
+        fs::create_directories(dir / "in/maps");
+        test::writeText(dir / "in/maps/a.mp", smallMap);
+        test::writeText(dir / "in/maps/b.mp", smallMap);
+    }
+
+    test::RunResult run(const std::vector<std::string>& arguments = {}) {
+        test::RunResult result = test::runProgram(MP2ZEL_EXE, dir.path(), arguments);
+        EXPECT_EQ(result.err, "");
+        return result;
+    }
+
+    std::string cwd() const { return fs::canonical(dir.path()).string() + "/"; }
+
+    test::TempDir dir;
+};
+
+TEST_F(FileSystem, SideFileThatCannotBeCreatedSkipsThatMapOnly) {
+    // A directory where the block file should go: it cannot be opened for writing.
+    fs::create_directories(dir / "in/maps/a.mp0.blck/x");
+    const test::RunResult result = run();
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find("Can't write file: in/maps/a.mp0.blck\n"), std::string::npos);
+    EXPECT_NE(result.out.find("can't create file: a.zel\n"), std::string::npos);
+    EXPECT_NE(result.out.find("map was saved to file: " + cwd() + "b.zel\n"), std::string::npos);
+    EXPECT_EQ(test::listNames(dir / "in/maps"),
+              (std::vector<std::string>{"a.mp", "a.mp0.blck", "b.mp"}));
+    EXPECT_EQ(test::listNames(dir / "in/maps/a.mp0.blck"), std::vector<std::string>{"x"});
+    EXPECT_FALSE(fs::exists(dir / "a.zel"));
+}
+
+TEST_F(FileSystem, FullDiskForASideFileLeavesNothingBehind) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    fs::create_symlink("/dev/full", dir / "in/maps/a.mp0.bidx");
+    const test::RunResult result = run();
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find("Can't write file: in/maps/a.mp0.bidx\n"), std::string::npos);
+    EXPECT_NE(result.out.find("can't create file: a.zel\n"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir / "b.zel"));
+    EXPECT_FALSE(fs::exists(dir / "a.zel"));
+    EXPECT_EQ(test::listNames(dir / "in/maps"), (std::vector<std::string>{"a.mp", "b.mp"}));
+}
+
+TEST_F(FileSystem, FullDiskForTheMainFileLeavesNoTruncatedFile) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    // The main file is written under a temporary name first.
+    fs::create_symlink("/dev/full", dir / "a.zel.tmp");
+    const test::RunResult result = run();
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find("can't create file: a.zel\n"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir / "b.zel"));
+    EXPECT_EQ(test::listNames(dir.path()), (std::vector<std::string>{"b.zel", "in"}));
+    EXPECT_EQ(test::listNames(dir / "in/maps"), (std::vector<std::string>{"a.mp", "b.mp"}));
+}
+
+TEST_F(FileSystem, OutputFolderThatIsAFileEndsTheRunWithCodeOne) {
+    test::writeText(dir / "out", "not a folder");
+    const test::RunResult result = run({"-o[out]"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+}
+
+TEST_F(FileSystem, ReadOnlyFoldersWhenPermissionsApply) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not restrict the superuser";
+    fs::permissions(dir / "in/maps", fs::perms::owner_write, fs::perm_options::remove);
+    const test::RunResult result = run();
+    fs::permissions(dir / "in/maps", fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find("Can't write file: in/maps/a.mp0.blck\n"), std::string::npos);
+    EXPECT_NE(result.out.find("can't create file: b.zel\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "a.zel"));
+}
+
+TEST_F(FileSystem, NamesWithBlanksAndNonAsciiCharacters) {
+    fs::remove(dir / "in/maps/b.mp");
+    fs::rename(dir / "in/maps/a.mp", dir / "in/maps/my map \xC3\xA9t\xC3\xA9.mp");
+    const test::RunResult result = run({"-o[out put]"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find("current map: in/maps/my map \xC3\xA9t\xC3\xA9.mp\n"),
+              std::string::npos);
+    EXPECT_NE(result.out.find("map was saved to file: " + cwd() +
+                              "out put/my map \xC3\xA9t\xC3\xA9.zel\n"),
+              std::string::npos);
+    EXPECT_EQ(test::listNames(dir / "out put"),
+              std::vector<std::string>{"my map \xC3\xA9t\xC3\xA9.zel"});
+}
+
+TEST_F(FileSystem, MapThatVanishedAfterListingIsReported) {
+    // A listed name that no longer opens: a link whose target is gone.
+    fs::remove(dir / "in/maps/a.mp");
+    fs::create_symlink("gone.mp", dir / "in/maps/a.mp");
+    const test::RunResult result = run();
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find("Can't open file: in/maps/a.mp\n"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir / "b.zel"));
+}
+
+} // namespace
+} // namespace zel

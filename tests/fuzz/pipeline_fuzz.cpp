@@ -1,0 +1,49 @@
+// Any bytes as a map file: reading, tiling and writing the main file must
+// finish without a crash, a hang or a sanitizer report, and leave no side file.
+#include "driver/convert.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "platform/utf.h"
+#include "writer/mainfile.h"
+#include "writer/mapzel.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::u16string workFolder() {
+    static const std::u16string folder = [] {
+        std::string pattern = "/tmp/mp2zel-fuzz-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr)
+            std::abort();
+        return zel::platform::fromSystemName(pattern) + u"/";
+    }();
+    return folder;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::u16string mapPath = workFolder() + u"in.mp";
+    const std::u16string outPath = workFolder() + u"out.zel";
+    {
+        zel::platform::File file;
+        if (!file.open(mapPath, zel::platform::File::Mode::write) || !file.write(data, size) ||
+            !file.close()) {
+            std::abort();
+        }
+    }
+    zel::platform::ConsoleCapture quiet;
+    zel::cMapZEL writer;
+    if (zel::processMap(writer, mapPath, size > 0 && data[0] % 2 == 1))
+        zel::writeMainFile(writer, outPath);
+    // Whatever happened, only the map (and maybe the main file) may be left.
+    for (const zel::platform::DirEntry& entry : zel::platform::listFolder(workFolder())) {
+        if (entry.name != u"in.mp" && entry.name != u"out.zel")
+            std::abort();
+    }
+    zel::platform::removeFile(outPath);
+    return 0;
+}
