@@ -1,7 +1,8 @@
 // Reading a main map file (".zel") back into plain values: the header, the
 // character block, every level's directory and blocks with their decoded
-// records, and the routing and address sections as raw bytes behind their
-// headers. Every rule of the layout that the bytes break is listed as a
+// records, and the routing and address sections: their headers, the totals a
+// walk over their structure finds, and their raw bytes for the decoders of
+// their contents. Every rule of the layout that the bytes break is listed as a
 // problem with its file offset, so that tests and the inspector share one
 // decoder and one notion of a well-formed file.
 #pragma once
@@ -46,8 +47,7 @@ struct Block {
     std::vector<Record> records;
 };
 
-// The routing section's header fields in file order; the sections behind it
-// stay raw bytes for now.
+// The routing section's header fields in file order.
 struct RoutingHeader {
     bool present = false;
     uint32_t section3Offset = 0;
@@ -62,6 +62,27 @@ struct RoutingHeader {
     uint32_t largestCost = 0;
 };
 
+// One entry of the routing data's road table (section 1); entry k describes
+// road index k + 1, as road index 0 ("no road") has none.
+struct RoadEntry {
+    uint8_t speedClass = 0;
+    uint8_t roadClass = 0;
+    uint8_t roadFlags = 0;
+    uint8_t accessFlags = 0;
+};
+
+// What walking the seven routing sections finds beyond the header's counts.
+// `walked` is false when a section ran past the routing data, so the totals
+// cover only what came before.
+struct RoutingTotals {
+    bool walked = false;
+    std::vector<RoadEntry> roads;
+    uint64_t arcs = 0;                // over all nodes' arc lists
+    uint64_t boundaryCostEntries = 0; // over all boundary nodes' cost lists
+    uint64_t adjustmentEntries = 0;   // replacements over all via nodes
+    uint64_t replacementEntries = 0;  // node indices over all secondary nodes
+};
+
 struct AddressHeader {
     bool present = false;
     uint8_t reserved = 0;
@@ -74,6 +95,17 @@ struct AddressHeader {
     uint32_t cityOffset = 0;
     uint32_t stringBytes = 0;
     uint32_t reserved2 = 0;
+};
+
+// What walking the address sections finds. The object section between the
+// strings and the cities is not walked here; its size per city and kind is
+// what the city records say.
+struct AddressTotals {
+    bool walked = false;
+    uint64_t cityRecords = 0;
+    uint64_t regionRecords = 0;
+    uint64_t countryRecords = 0;
+    uint64_t objects = 0; // the sum of the cities' counts of objects by kind
 };
 
 struct Level {
@@ -94,7 +126,9 @@ struct Level {
     uint64_t routingBytes = 0;
     uint64_t addressBytes = 0;
     RoutingHeader routingHeader;
+    RoutingTotals routingTotals;
     AddressHeader addressHeader;
+    AddressTotals addressTotals;
     std::vector<uint8_t> routing; // the raw section, header included
     std::vector<uint8_t> address;
 };
@@ -114,6 +148,14 @@ struct ZelFile {
 
     bool valid() const { return problems.empty(); }
 };
+
+// Level units of a level with `bits` back to degrees: 2^bits units make the
+// full circle.
+double unitsToDegrees(int64_t units, uint8_t bits);
+
+// The road table entry of a road index, or nullptr when the level's routing
+// data has none for it.
+const RoadEntry* findRoad(const Level& level, uint32_t roadIndex);
 
 // Never throws for malformed bytes and never reads outside `bytes`.
 ZelFile readZel(std::span<const uint8_t> bytes);

@@ -2,9 +2,13 @@
 
 #include "driver/progress.h"
 #include "platform/files.h"
+#include "reader/addressinfo.h"
 #include "reader/parser.h"
+#include "routing/adjustments.h"
 #include "routing/analysis.h"
 #include "routing/heights.h"
+#include "routing/restrictions.h"
+#include "routing/routegraph.h"
 
 #include <algorithm>
 #include <array>
@@ -40,7 +44,13 @@ void runPasses(cMapPolish& map) {
     countObjects(map);
     computeHeights(map, heightScale);
     analyzeLevels(map);
+    buildRouteInfo(map);
     sortLevels(map);
+    buildAddressInfo(map);
+    checkRestrictions(map);
+    applyRestrictions(map);
+    roadWeights(map.routeInfo);
+    externNodeAdjustments(map.routeInfo);
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 
 #include "driver/progress.h"
 #include "platform/console.h"
+#include "writer/addressfile.h"
 #include "writer/clip.h"
 #include "writer/encode.h"
 #include "writer/messages.h"
+#include "writer/routingfile.h"
 #include "writer/sidefile.h"
 #include "writer/squares.h"
 
@@ -287,15 +289,6 @@ Bytes charFile(const std::u16string& chars) {
     return out;
 }
 
-// A routing or address file of a level without such data: its tag and a
-// header of zeros.
-Bytes bareHeader(std::string_view tag, size_t size) {
-    Bytes out;
-    putTag(out, tag);
-    out.resize(size, 0);
-    return out;
-}
-
 } // namespace
 
 void writeSquares(cMapZEL& writer, const std::u16string& mapPath, uint32_t levelIndex,
@@ -313,8 +306,8 @@ void writeSquares(cMapZEL& writer, const std::u16string& mapPath, uint32_t level
               [](const mapSquareRef& a, const mapSquareRef& b) { return a.number < b.number; });
     writeSideFile(sideFileName(mapPath, levelIndex, u".bidx"), indexFile(writer, list, levelIndex));
     writeSideFile(sideFileName(mapPath, levelIndex, u".bchr"), charFile(writer.labelChars));
-    writeSideFile(sideFileName(mapPath, levelIndex, u".brif"), bareHeader("BRIF", 44));
-    writeSideFile(sideFileName(mapPath, levelIndex, u".badr"), bareHeader("BADR", 36));
+    writeSideFile(sideFileName(mapPath, levelIndex, u".brif"), routingFile(writer, levelIndex));
+    writeAddressFile(writer, levelIndex, sideFileName(mapPath, levelIndex, u".badr"));
 }
 
 } // namespace zel

@@ -1,5 +1,7 @@
 // The bundled example town compiled by the real executable and read back with
 // the format reader.
+#include "format/address.h"
+#include "format/routing.h"
 #include "format/zelfile.h"
 #include "support/files.h"
 #include "support/run.h"
@@ -97,6 +99,55 @@ TEST(Example, TownCompilesToAValidFileWithItsObjectsInPlace) {
     ASSERT_NE(hall, nullptr);
     EXPECT_TRUE(hall->hasFloors);
     EXPECT_EQ(hall->floors, 6);
+}
+
+// The address index and the routing graph of level 0 against the map's text.
+TEST(Example, AddressIndexAndRoutingGraphMatchTheMap) {
+    test::TempDir dir;
+    fs::copy(fs::path(MP2ZEL_SOURCE_DIR) / "examples", dir.path(), fs::copy_options::recursive);
+    ASSERT_EQ(test::runProgram(MP2ZEL_EXE, dir.path(), {}).exitCode, 0);
+    const format::ZelFile zel = format::readZel(test::readFile(dir / "brookfield.zel"));
+    ASSERT_FALSE(zel.levels.empty());
+
+    const format::AddressSection address = format::readAddressSection(zel.levels[0].address);
+    EXPECT_TRUE(address.valid());
+    // Street names, normalised and sorted; the code page's letters intact.
+    EXPECT_EQ(address.strings, (std::vector<std::u16string>{u"Bridge Road", u"Main Street",
+                                                            u"Mill Lane", u"M\u00FChlweg"}));
+    ASSERT_EQ(address.countries.size(), 1u);
+    EXPECT_EQ(address.countries[0].name, u"Freeland ( FRL)");
+    ASSERT_EQ(address.regions.size(), 1u);
+    EXPECT_EQ(address.regions[0].name, u"North Shore");
+    std::vector<std::u16string> cities;
+    for (const format::AddressCity& city : address.cities)
+        cities.push_back(city.name);
+    EXPECT_EQ(cities, (std::vector<std::u16string>{u"Brookfield", u"Lakeside"}));
+    // Brookfield: its city point, three streets, and the houses 1 and 12 of
+    // Main Street; Lakeside: Mühlweg with house 7b.
+    const format::AddressCity& brookfield = address.cities[0];
+    ASSERT_EQ(brookfield.points.size(), 1u);
+    EXPECT_EQ(brookfield.points[0].name, u"Brookfield");
+    EXPECT_EQ(brookfield.streets.size(), 3u);
+    std::vector<std::u16string> houses;
+    for (const format::AddressStreetHouses& street : brookfield.houses) {
+        for (const format::AddressObject& house : street.houses)
+            houses.push_back(house.name);
+    }
+    EXPECT_EQ(houses, (std::vector<std::u16string>{u"1", u"12"}));
+    const format::AddressCity& lakeside = address.cities[1];
+    ASSERT_EQ(lakeside.houses.size(), 1u);
+    ASSERT_EQ(lakeside.houses[0].houses.size(), 1u);
+    EXPECT_EQ(lakeside.houses[0].houses[0].name, u"7b");
+
+    const format::RoutingSection routing = format::decodeRouting(zel.levels[0].routing, 0);
+    EXPECT_TRUE(routing.problems.empty());
+    // Roads 100 to 103; boundary nodes 1, 6 and 7.
+    EXPECT_EQ(routing.header.roadCount, 4u);
+    EXPECT_EQ(routing.header.externNodeCount, 3u);
+    EXPECT_GT(routing.header.externCostCount, 0u);
+    // Upper levels carry no routing and no address data.
+    EXPECT_EQ(zel.levels[1].routing.size(), 44u);
+    EXPECT_EQ(zel.levels[1].address.size(), 36u);
 }
 
 TEST(Example, MapWithoutObjectsGivesTheBareFile) {

@@ -213,6 +213,83 @@ const std::u16string digits = u"0123456789";
 // row floor(row*u - 0.5); u = 186413.5111 (level 0), 116508.4444 (level 1).
 const std::u16string sampleChars = u" 0123456789CMPSaefiknrt\u00E9";
 
+// Level 0's routing data, at these offsets from its start: the header; two
+// roads at 44; boundary nodes 0 and 2 at 52 and 64; their cost lists at 76 and
+// 94 (section 3 at 32 past the header), one entry each; the arc lists of nodes
+// 0, 1 and 2 at 112, 125 and 150 (section 4 at 68); one adjustment at 163; one
+// replacement list at 189; two restrictions at 203 and 223; 243 bytes.
+Bytes sampleRouting() {
+    Bytes out;
+    putTag(out, "BRIF");
+    for (uint32_t v : {32u, 68u, 2u, 3u, 1u, 1u, 2u, 2u, 2u, 150u})
+        putU32(out, v);
+    for (uint8_t v : {3, 2, 0, 0, 1, 0, 1, 0})
+        putU8(out, v);
+    for (uint32_t v : {0u, 1000u, 2000u, 2u, 1010u, 2000u})
+        putU32(out, v);
+    for (uint32_t node : {0u, 2u}) {
+        putU32(out, node);
+        putU16(out, 1);
+        for (uint32_t v : {0u, 2u - node, 150u})
+            putU32(out, v);
+    }
+    const std::vector<std::vector<uint32_t>> arcs = {
+        {1, 1, 100}, {1, 0, 100, 2, 2, 50}, {2, 1, 50}};
+    for (const std::vector<uint32_t>& list : arcs) {
+        putU8(out, static_cast<uint8_t>(list.size() / 3));
+        for (uint32_t v : list)
+            putU32(out, v);
+    }
+    putU32(out, 1); // via node 1, one replacement
+    putU16(out, 1);
+    for (uint32_t v : {1u, 0u, 100u, 3u, 4u})
+        putU32(out, v);
+    putU32(out, 3); // secondary node 3 stands for nodes 4 and 5
+    putU16(out, 2);
+    putU32(out, 4);
+    putU32(out, 5);
+    for (uint32_t v : {0u, 1u, 2u, 1u, 2u, 2u, 1u, 0u, 2u, 1u}) // by roads, then nodes
+        putU32(out, v);
+    return out;
+}
+
+// Level 0's address data, at these offsets from its start: the header; the
+// string "Main" at 36; city C's street "Main" at 45 and its two one-entry
+// house tables at 67 (objects from 9 past the header); the city record at 83
+// (its kind records at 94, 106, 118); region R at 138; country X at 149; 160
+// bytes.
+Bytes sampleAddress() {
+    Bytes out;
+    putTag(out, "BADR");
+    putU8(out, 0);
+    putU8(out, 1);
+    putU16(out, 1);
+    for (uint32_t v : {1u, 1u, 113u, 102u, 47u, 9u, 0u})
+        putU32(out, v);
+    const auto name = [&](std::u16string_view text) {
+        putU8(out, static_cast<uint8_t>(text.size()));
+        putLabel(out, text);
+    };
+    name(u"Main");
+    putU8(out, 2); // the street: kind, ref, name, x, y
+    putU32(out, 0);
+    name(u"Main");
+    putU32(out, 0x41460000); // 12.375
+    putU32(out, 0x42360000); // 45.5
+    for (uint32_t v : {0xFFFFFFFFu, 0u, 0xFFFFFFFFu, 0u})
+        putU32(out, v);
+    name(u"C");
+    for (uint32_t v : {3u, 9u, 1u, 0u, 9u, 2u, 1u, 9u, 3u, 0u, 31u, 31u, 1u})
+        putU32(out, v);
+    name(u"R");
+    putU32(out, 1);
+    putU32(out, 47);
+    name(u"X");
+    putU32(out, 1);
+    putU32(out, 102);
+    return out;
+}
+
 std::vector<TestLevel> sampleLevels() {
     TestLevel level0{0, 26, 3600, 10, 45, 11, 45, {}};
     TestBlock first{16210, 1864134, 8388607, {}, {}, {}};
@@ -224,31 +301,8 @@ std::vector<TestLevel> sampleLevels() {
     second.pois.push_back(poiRecord(0x6400, u"", {0, 0}));
     level0.blocks = {first, second};
 
-    // Two roads and one boundary node: section 3 at 4*2 + 12*1 = 20; one node
-    // with no arcs after it.
-    Bytes routing;
-    putTag(routing, "BRIF");
-    for (uint32_t v : {20u, 20u, 2u, 1u, 0u, 0u, 0u, 1u, 0u, 0u})
-        putU32(routing, v);
-    routing.resize(routing.size() + 20, 0x11);
-    putU8(routing, 0);
-    level0.routing = routing;
-
-    // One street name "Main" and one country "X" with no regions.
-    Bytes address;
-    putTag(address, "BADR");
-    putU8(address, 0);
-    putU8(address, 1);
-    putU16(address, 0);
-    for (uint32_t v : {0u, 1u, 9u, 9u, 9u, 9u, 0u})
-        putU32(address, v);
-    putU8(address, 4);
-    putLabel(address, u"Main");
-    putU8(address, 1);
-    putLabel(address, u"X");
-    putU32(address, 0);
-    putU32(address, 0xFFFFFFFF);
-    level0.address = address;
+    level0.routing = sampleRouting();
+    level0.address = sampleAddress();
 
     TestLevel level1{1, 22, 36000, 0, -1, 1, 0, {}};
     TestBlock south{-35, 116507, -116509, {}, {}, {}};
@@ -293,14 +347,32 @@ TEST(ReadZel, ValidFileDecodesCompletely) {
     EXPECT_EQ(l0.squareSize, 3600u);
     EXPECT_EQ(l0.dataOffset, 456u + 8 + 2 * sampleChars.size() + 40 + 16 + 40 + 8);
     EXPECT_EQ(l0.routingOffset, b.routingAt[0]);
-    EXPECT_EQ(l0.routingBytes, 65u);
-    EXPECT_EQ(l0.addressBytes, 36u + 9 + 11);
+    EXPECT_EQ(l0.routingBytes, 243u);
+    EXPECT_EQ(l0.addressBytes, 160u);
     EXPECT_EQ(l0.routingHeader.roadCount, 2u);
-    EXPECT_EQ(l0.routingHeader.nodeArcCount, 1u);
+    EXPECT_EQ(l0.routingHeader.nodeArcCount, 3u);
+    EXPECT_EQ(l0.routingHeader.largestCost, 150u);
     EXPECT_EQ(l0.addressHeader.countryCount, 1);
     EXPECT_EQ(l0.addressHeader.stringBytes, 9u);
-    EXPECT_EQ(l0.routing.size(), 65u);
-    EXPECT_EQ(l0.address.size(), 56u);
+    EXPECT_EQ(l0.routing.size(), 243u);
+    EXPECT_EQ(l0.address.size(), 160u);
+    const RoutingTotals& rt = l0.routingTotals;
+    EXPECT_TRUE(rt.walked);
+    ASSERT_EQ(rt.roads.size(), 2u);
+    EXPECT_EQ(rt.roads[1].roadFlags, 1);
+    EXPECT_EQ(findRoad(l0, 1), &rt.roads[0]);
+    EXPECT_EQ(findRoad(l0, 0), nullptr);
+    EXPECT_EQ(findRoad(l0, 3), nullptr);
+    EXPECT_EQ(rt.arcs, 4u);
+    EXPECT_EQ(rt.boundaryCostEntries, 2u);
+    EXPECT_EQ(rt.adjustmentEntries, 1u);
+    EXPECT_EQ(rt.replacementEntries, 2u);
+    const AddressTotals& at = l0.addressTotals;
+    EXPECT_TRUE(at.walked);
+    EXPECT_EQ(at.cityRecords, 1u);
+    EXPECT_EQ(at.regionRecords, 1u);
+    EXPECT_EQ(at.countryRecords, 1u);
+    EXPECT_EQ(at.objects, 1u);
     ASSERT_EQ(l0.blocks.size(), 2u);
 
     const Block& block = l0.blocks[0];
@@ -339,7 +411,9 @@ TEST(ReadZel, ValidFileDecodesCompletely) {
     EXPECT_EQ(l0.blocks[1].records.at(0).label, u"");
 
     const Level& l1 = file.levels[1];
-    EXPECT_EQ(l1.dataOffset, b.addressAt[0] + 56);
+    EXPECT_EQ(l1.dataOffset, b.addressAt[0] + 160);
+    EXPECT_TRUE(l1.routingTotals.walked);
+    EXPECT_TRUE(l1.addressTotals.walked);
     EXPECT_EQ(l1.routingBytes, 44u);
     EXPECT_EQ(l1.addressBytes, 36u);
     ASSERT_EQ(l1.blocks.size(), 1u);
@@ -492,7 +566,21 @@ const Corruption corruptions[] = {
     {"largest cost without costs", At::routing1, 40, 1, At::routing1, 40, "largest cost"},
     {"address tag", At::address0, 0, 1, At::address0, 0, "BADR"},
     {"address reserved", At::address1, 4, 1, At::address1, 4, "reserved byte"},
-    {"address sections out of order", At::address0, 28, 1, At::address0, 16, "out of order"},
+    {"address sections out of order", At::address0, 28, set0 + 0xFF, At::address0, 16,
+     "out of order"},
+    {"speed class", At::routing0, 44, set0 + 8, At::routing0, 44, "speed class 8 above 7"},
+    {"boundary nodes", At::routing0, 64, set0 + 0, At::routing0, 64, "nodes not ascending"},
+    {"cost lists", At::routing0, 94, set0 + 0, At::routing0, 94, "cost lists not ascending"},
+    {"largest cost", At::routing0, 40, 1, At::routing0, 40, "largest cost 151"},
+    {"reserved cost field", At::routing0, 82, 1, At::routing0, 82, "reserved field"},
+    {"routing section 4 offset", At::routing0, 8, 1, At::routing0, 8, "section 4 offset 69"},
+    {"restrictions unsorted", At::routing0, 235, set0 + 0, At::routing0, 223, "not sorted"},
+    {"arcs past the data", At::routing0, 150, set0 + 0xFF, At::routing0, 150, "arc lists run"},
+    {"string length", At::address0, 36, 1, At::address0, 47, "strings end at 11"},
+    {"city kinds", At::address0, 94, 1, At::address0, 83, "kinds not 1, 2 and 3"},
+    {"city objects", At::address0, 90, set0 + 0xFF, At::address0, 83, "city objects at 255"},
+    {"region's children", At::address0, 141, 1, At::address0, 149, "count 2 children"},
+    {"country's children", At::address0, 156, set0 + 0, At::address0, 149, "children at 0"},
 };
 
 TEST(ReadZel, CorruptionsAreReportedWhereTheyLie) {
@@ -529,7 +617,7 @@ TEST(ReadZel, LevelDataMustFollowEachOtherToTheEnd) {
     levels = sampleLevels();
     levels[1].routing.push_back(0);
     b = build(sampleChars, levels);
-    EXPECT_TRUE(hasProblem(readZel(b.bytes), b.routingAt[1] + 44, "after an empty routing"));
+    EXPECT_TRUE(hasProblem(readZel(b.bytes), b.routingAt[1] + 44, "1 bytes after the routing"));
 }
 
 TEST(ReadZel, ShortOrAbsentHeaderStopsEarly) {

@@ -76,8 +76,13 @@ TEST_F(Load, PrintsItsProgressAndCountsTheObjects) {
         expected += "\rReading file: " + std::to_string(p) + "%";
     expected += "\rReading file: Done             \n\rHeights: 0%\rHeights: Done             \n"
                 "\rAnalyzing: 0%\rAnalyzing: 100%\rAnalyzing: Done             \n"
+                "\rRouteInfo: 0%\rRouteInfo: Done             \nRouteInfo is absent\n"
                 "\rSorting: 0%\rSorting: 16%\rSorting: 32%\rSorting: 48%\rSorting: 64%"
-                "\rSorting: 80%\rSorting: 96%\rSorting: Done             \n";
+                "\rSorting: 80%\rSorting: 96%\rSorting: Done             \n"
+                "\rAddress info: 0%\rAddress info: 50%\rAddress info: 100%"
+                "\rAddress info: Done             \n"
+                "\rRestrictions: 0%\rRestrictions: Done             \n"
+                "\rExtern node adjustments: 0%\rExtern node adjustments: Done             \n";
     EXPECT_EQ(console, expected);
 }
 

@@ -1,0 +1,264 @@
+#include "format/routing.h"
+
+#include "writer/bytes.h"
+
+#include <algorithm>
+#include <string>
+#include <tuple>
+
+namespace zel::format {
+namespace {
+
+constexpr uint64_t headerSize = layout::routingHeaderSize;
+
+std::string dec(uint64_t value) {
+    return std::to_string(value);
+}
+
+class RoutingReader {
+public:
+    RoutingReader(std::span<const uint8_t> bytes, uint64_t baseOffset, RoutingSection& out)
+        : bytes(bytes), base(baseOffset), out(out) {}
+
+    void read() {
+        if (bytes.size() < headerSize) {
+            report(0, "routing data shorter than its " + dec(headerSize) + "-byte header");
+            return;
+        }
+        if (!hasTag(bytes.data(), "BRIF"))
+            report(0, "routing data tag is not \"BRIF\"");
+        readHeader();
+        in = ByteReader(bytes.subspan(headerSize));
+        if (!readRoads() || !readExternNodes() || !readExternCosts())
+            return;
+        out.section4Start = in.position();
+        if (out.section4Start != out.header.section4Offset)
+            report(8, "section 4 offset " + dec(out.header.section4Offset) +
+                          ", but section 3 ends at " + dec(out.section4Start));
+        if (!readNodeArcs() || !readAdjustments() || !readReplacements() || !readRestrictions())
+            return;
+        out.complete = true;
+        if (in.remaining() != 0)
+            report(headerSize + in.position(),
+                   dec(in.remaining()) + " bytes after the last routing section");
+        checkLargestCost();
+    }
+
+private:
+    void report(uint64_t at, std::string what) {
+        out.problems.push_back({base + at, std::move(what)});
+    }
+
+    // Where the section reader stands, as an offset into `bytes`.
+    uint64_t here() const { return headerSize + in.position(); }
+
+    // Reports a section that the bytes end inside of; false then.
+    bool fits(const char* section) {
+        if (in.ok())
+            return true;
+        report(bytes.size(), std::string("routing ") + section + " runs past the end of the data");
+        return false;
+    }
+
+    void readHeader() {
+        ByteReader h(bytes.subspan(4, headerSize - 4));
+        RoutingHeader& header = out.header;
+        header.present = true;
+        header.section3Offset = h.readU32();
+        header.section4Offset = h.readU32();
+        header.roadCount = h.readU32();
+        header.nodeArcCount = h.readU32();
+        header.adjustmentCount = h.readU32();
+        header.replacementCount = h.readU32();
+        header.restrictionCount = h.readU32();
+        header.externNodeCount = h.readU32();
+        header.externCostCount = h.readU32();
+        header.largestCost = h.readU32();
+        const uint64_t section3 =
+            4 * uint64_t{header.roadCount} + 12 * uint64_t{header.externNodeCount};
+        if (header.section3Offset != section3)
+            report(4, "section 3 offset " + dec(header.section3Offset) + ", expected " +
+                          dec(section3));
+    }
+
+    bool readRoads() {
+        for (uint32_t i = 0; i < out.header.roadCount && in.ok(); ++i) {
+            RoutingRoad road;
+            road.speedClass = in.readU8();
+            road.roadClass = in.readU8();
+            road.roadFlags = in.readU8();
+            road.accessFlags = in.readU8();
+            if (in.ok() && road.speedClass > 7)
+                report(here() - 4, "speed class " + dec(road.speedClass) + " above 7");
+            if (in.ok())
+                out.roads.push_back(road);
+        }
+        return fits("roads");
+    }
+
+    bool readExternNodes() {
+        for (uint32_t i = 0; i < out.header.externNodeCount && in.ok(); ++i) {
+            RoutingExternNode node;
+            node.node = in.readU32();
+            node.x = in.readI32();
+            node.y = in.readI32();
+            if (!in.ok())
+                break;
+            if (!out.externNodes.empty() && out.externNodes.back().node >= node.node)
+                report(here() - 12, "boundary node " + dec(node.node) + " out of order");
+            out.externNodes.push_back(node);
+        }
+        return fits("boundary nodes");
+    }
+
+    bool readExternCosts() {
+        for (uint32_t i = 0; i < out.header.externCostCount && in.ok(); ++i) {
+            const uint64_t at = here();
+            RoutingCostList list;
+            list.node = in.readU32();
+            const uint16_t count = in.readU16();
+            for (uint16_t k = 0; k < count && in.ok(); ++k) {
+                RoutingCost cost;
+                cost.zero = in.readU32();
+                cost.node = in.readU32();
+                cost.cost = in.readU32();
+                if (!in.ok())
+                    break;
+                if (!list.costs.empty() && list.costs.back().node >= cost.node)
+                    report(here() - 12,
+                           "boundary cost to node " + dec(cost.node) + " out of order");
+                list.costs.push_back(cost);
+            }
+            if (!in.ok())
+                break;
+            if (!out.externCosts.empty() && out.externCosts.back().node >= list.node)
+                report(at, "boundary cost list of node " + dec(list.node) + " out of order");
+            out.externCosts.push_back(std::move(list));
+        }
+        return fits("boundary costs");
+    }
+
+    bool readNodeArcs() {
+        for (uint32_t i = 0; i < out.header.nodeArcCount && in.ok(); ++i) {
+            std::vector<RoutingArc> arcs;
+            const uint8_t count = in.readU8();
+            for (uint8_t k = 0; k < count && in.ok(); ++k) {
+                RoutingArc arc;
+                arc.road = in.readU32();
+                arc.target = in.readU32();
+                arc.length = in.readU32();
+                if (!in.ok())
+                    break;
+                if (arc.target >= out.header.nodeArcCount)
+                    report(here() - 8, "arc of node " + dec(i) + " to node " + dec(arc.target) +
+                                           " beyond the " + dec(out.header.nodeArcCount) +
+                                           " nodes");
+                if (!arcs.empty() && std::tie(arcs.back().target, arcs.back().road) >=
+                                         std::tie(arc.target, arc.road))
+                    report(here() - 12, "arc of node " + dec(i) + " out of order");
+                arcs.push_back(arc);
+            }
+            if (!in.ok())
+                break;
+            out.nodeArcs.push_back(std::move(arcs));
+        }
+        return fits("arc lists");
+    }
+
+    bool readAdjustments() {
+        for (uint32_t i = 0; i < out.header.adjustmentCount && in.ok(); ++i) {
+            const uint64_t at = here();
+            RoutingAdjustment adjustment;
+            adjustment.via = in.readU32();
+            const uint16_t count = in.readU16();
+            for (uint16_t k = 0; k < count && in.ok(); ++k) {
+                RoutingReplacement entry;
+                entry.road = in.readU32();
+                entry.neighbour = in.readU32();
+                entry.length = in.readU32();
+                entry.gate = in.readU32();
+                entry.arrival = in.readU32();
+                if (!in.ok())
+                    break;
+                const std::vector<RoutingReplacement>& entries = adjustment.entries;
+                if (!entries.empty() && std::tie(entries.back().neighbour, entries.back().road) >=
+                                            std::tie(entry.neighbour, entry.road))
+                    report(here() - 20,
+                           "replacement of via node " + dec(adjustment.via) + " out of order");
+                adjustment.entries.push_back(entry);
+            }
+            if (!in.ok())
+                break;
+            if (!out.adjustments.empty() && out.adjustments.back().via >= adjustment.via)
+                report(at, "via node " + dec(adjustment.via) + " out of order");
+            out.adjustments.push_back(std::move(adjustment));
+        }
+        return fits("replacement sets");
+    }
+
+    bool readReplacements() {
+        for (uint32_t i = 0; i < out.header.replacementCount && in.ok(); ++i) {
+            const uint64_t at = here();
+            RoutingReplacementList list;
+            list.node = in.readU32();
+            const uint16_t count = in.readU16();
+            for (uint16_t k = 0; k < count && in.ok(); ++k) {
+                const uint32_t node = in.readU32();
+                if (in.ok())
+                    list.nodes.push_back(node);
+            }
+            if (!in.ok())
+                break;
+            if (!out.replacements.empty() && out.replacements.back().node >= list.node)
+                report(at, "secondary node " + dec(list.node) + " out of order");
+            out.replacements.push_back(std::move(list));
+        }
+        return fits("secondary nodes");
+    }
+
+    bool readRestrictions() {
+        const auto key = [](const RoutingRestriction& r) {
+            return std::tie(r.road1, r.road2, r.node1, r.node2, r.node3);
+        };
+        for (uint32_t i = 0; i < out.header.restrictionCount && in.ok(); ++i) {
+            RoutingRestriction r;
+            r.node1 = in.readU32();
+            r.node2 = in.readU32();
+            r.node3 = in.readU32();
+            r.road1 = in.readU32();
+            r.road2 = in.readU32();
+            if (!in.ok())
+                break;
+            if (!out.restrictions.empty() && key(out.restrictions.back()) > key(r))
+                report(here() - 20, "restriction out of order");
+            out.restrictions.push_back(r);
+        }
+        return fits("restrictions");
+    }
+
+    void checkLargestCost() {
+        uint32_t largest = 0;
+        for (const RoutingCostList& list : out.externCosts) {
+            for (const RoutingCost& cost : list.costs)
+                largest = std::max(largest, cost.cost);
+        }
+        if (largest != out.header.largestCost)
+            report(40, "largest cost " + dec(out.header.largestCost) + ", but the costs reach " +
+                           dec(largest));
+    }
+
+    std::span<const uint8_t> bytes;
+    uint64_t base;
+    RoutingSection& out;
+    ByteReader in;
+};
+
+} // namespace
+
+RoutingSection decodeRouting(std::span<const uint8_t> bytes, uint64_t baseOffset) {
+    RoutingSection section;
+    RoutingReader(bytes, baseOffset, section).read();
+    return section;
+}
+
+} // namespace zel::format
