@@ -81,18 +81,8 @@ private:
         if (!hasTag(bytes.data(), "BADR"))
             out.problems.push_back({base, "address data tag is not \"BADR\""});
         ByteReader in(bytes.subspan(4, addressHeaderSize - 4));
-        AddressHeader& h = out.header;
-        h.present = true;
-        h.reserved = in.readU8();
-        h.countryCount = in.readU8();
-        h.regionCount = in.readU16();
-        h.cityCount = in.readU32();
-        h.stringCount = in.readU32();
-        h.countryOffset = in.readU32();
-        h.regionOffset = in.readU32();
-        h.cityOffset = in.readU32();
-        h.stringBytes = in.readU32();
-        h.reserved2 = in.readU32();
+        out.header = readAddressHeader(in);
+        const AddressHeader& h = out.header;
         out.size = addressHeaderSize;
         if (h.reserved != 0)
             out.problems.push_back({base + 4, "non-zero reserved byte in the address header"});

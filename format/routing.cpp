@@ -62,18 +62,8 @@ private:
 
     void readHeader() {
         ByteReader h(bytes.subspan(4, headerSize - 4));
-        RoutingHeader& header = out.header;
-        header.present = true;
-        header.section3Offset = h.readU32();
-        header.section4Offset = h.readU32();
-        header.roadCount = h.readU32();
-        header.nodeArcCount = h.readU32();
-        header.adjustmentCount = h.readU32();
-        header.replacementCount = h.readU32();
-        header.restrictionCount = h.readU32();
-        header.externNodeCount = h.readU32();
-        header.externCostCount = h.readU32();
-        header.largestCost = h.readU32();
+        out.header = readRoutingHeader(h);
+        const RoutingHeader& header = out.header;
         const uint64_t section3 =
             4 * uint64_t{header.roadCount} + 12 * uint64_t{header.externNodeCount};
         if (header.section3Offset != section3)

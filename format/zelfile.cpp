@@ -1,6 +1,7 @@
 #include "format/zelfile.h"
 
 #include "writer/bytes.h"
+#include "writer/crc32.h"
 
 #include <algorithm>
 #include <array>
@@ -13,19 +14,6 @@ namespace zel::format {
 namespace {
 
 using namespace layout;
-
-constexpr std::array<uint32_t, 256> makeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-
-constexpr std::array<uint32_t, 256> crcTable = makeCrcTable();
 
 // The squares of a row: 360 degrees in arc-seconds.
 constexpr uint32_t secondsPerTurn = 1296000;
@@ -380,18 +368,8 @@ private:
             report(at, "routing data tag is not \"BRIF\"");
         ByteReader in(level.routing);
         in.skip(4);
-        RoutingHeader& h = level.routingHeader;
-        h.present = true;
-        h.section3Offset = in.readU32();
-        h.section4Offset = in.readU32();
-        h.roadCount = in.readU32();
-        h.nodeArcCount = in.readU32();
-        h.adjustmentCount = in.readU32();
-        h.replacementCount = in.readU32();
-        h.restrictionCount = in.readU32();
-        h.externNodeCount = in.readU32();
-        h.externCostCount = in.readU32();
-        h.largestCost = in.readU32();
+        level.routingHeader = readRoutingHeader(in);
+        const RoutingHeader& h = level.routingHeader;
         const uint64_t section3 = 4 * uint64_t{h.roadCount} + 12 * uint64_t{h.externNodeCount};
         if (h.section3Offset != section3)
             report(at + 4, "routing section 3 offset " + dec(h.section3Offset) + ", expected " +
@@ -559,18 +537,8 @@ private:
             report(at, "address data tag is not \"BADR\"");
         ByteReader in(from(at));
         in.skip(4);
-        AddressHeader& h = level.addressHeader;
-        h.present = true;
-        h.reserved = in.readU8();
-        h.countryCount = in.readU8();
-        h.regionCount = in.readU16();
-        h.cityCount = in.readU32();
-        h.stringCount = in.readU32();
-        h.countryOffset = in.readU32();
-        h.regionOffset = in.readU32();
-        h.cityOffset = in.readU32();
-        h.stringBytes = in.readU32();
-        h.reserved2 = in.readU32();
+        level.addressHeader = readAddressHeader(in);
+        const AddressHeader& h = level.addressHeader;
         if (h.reserved != 0)
             report(at + 4, "non-zero reserved byte in the address header");
         if (h.reserved2 != 0)
@@ -706,13 +674,48 @@ private:
 
 } // namespace
 
+RoutingHeader readRoutingHeader(ByteReader& in) {
+    RoutingHeader h;
+    h.present = true;
+    h.section3Offset = in.readU32();
+    h.section4Offset = in.readU32();
+    h.roadCount = in.readU32();
+    h.nodeArcCount = in.readU32();
+    h.adjustmentCount = in.readU32();
+    h.replacementCount = in.readU32();
+    h.restrictionCount = in.readU32();
+    h.externNodeCount = in.readU32();
+    h.externCostCount = in.readU32();
+    h.largestCost = in.readU32();
+    return h;
+}
+
+AddressHeader readAddressHeader(ByteReader& in) {
+    AddressHeader h;
+    h.present = true;
+    h.reserved = in.readU8();
+    h.countryCount = in.readU8();
+    h.regionCount = in.readU16();
+    h.cityCount = in.readU32();
+    h.stringCount = in.readU32();
+    h.countryOffset = in.readU32();
+    h.regionOffset = in.readU32();
+    h.cityOffset = in.readU32();
+    h.stringBytes = in.readU32();
+    h.reserved2 = in.readU32();
+    return h;
+}
+
 uint32_t crcRegister(std::span<const uint8_t> bytes) {
-    uint32_t reg = 0xFFFFFFFFu;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const uint8_t byte = (i >= crcOffset && i < crcOffset + 4) ? 0 : bytes[i];
-        reg = crcTable[(reg ^ byte) & 0xFF] ^ (reg >> 8);
-    }
-    return reg;
+    // The register runs over the file with its own field taken as zero.
+    cCrc32 crc;
+    const size_t head = std::min<size_t>(bytes.size(), crcOffset);
+    crc.update(bytes.data(), head);
+    const size_t field = std::min<size_t>(bytes.size() - head, 4);
+    const std::array<uint8_t, 4> zeros{};
+    crc.update(zeros.data(), field);
+    crc.update(bytes.data() + head + field, bytes.size() - head - field);
+    return crc.value();
 }
 
 double unitsToDegrees(int64_t units, uint8_t bits) {

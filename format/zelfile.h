@@ -8,6 +8,7 @@
 #pragma once
 
 #include "format/records.h"
+#include "writer/bytes.h"
 
 #include <cstdint>
 #include <span>
@@ -96,6 +97,11 @@ struct AddressHeader {
     uint32_t stringBytes = 0;
     uint32_t reserved2 = 0;
 };
+
+// The fields of a routing or address header after its tag, as `in` reads
+// them; the header is marked present.
+RoutingHeader readRoutingHeader(ByteReader& in);
+AddressHeader readAddressHeader(ByteReader& in);
 
 // What walking the address sections finds. The object section between the
 // strings and the cities is not walked here; its size per city and kind is

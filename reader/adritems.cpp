@@ -276,16 +276,6 @@ template <treeItem Item> bool isUsed(const std::unique_ptr<Item>& item) {
     return item->childPos != -1;
 }
 
-// Owners compare as unsigned so that -1 (no owner) sorts last.
-template <treeItem Item>
-bool ownerThenName(const std::unique_ptr<Item>& a, const std::unique_ptr<Item>& b) {
-    const auto ownerA = static_cast<uint32_t>(a->ownerIndex);
-    const auto ownerB = static_cast<uint32_t>(b->ownerIndex);
-    if (ownerA != ownerB)
-        return ownerA < ownerB;
-    return a->name < b->name;
-}
-
 // Moves items[from, end) to the end of `kept`, as they are.
 template <treeItem Item>
 void keepRest(std::vector<std::unique_ptr<Item>>& items, size_t from,

@@ -184,6 +184,17 @@ mapKindTable& findKind(cCityInfo& city, uint32_t kind);
 template <typename Item>
 concept treeItem = std::derived_from<Item, mapAdrItem>;
 
+// The order children are written in: by owner, compared as unsigned so that
+// -1 (no owner) sorts last, then by name.
+template <treeItem Item>
+bool ownerThenName(const std::unique_ptr<Item>& a, const std::unique_ptr<Item>& b) {
+    const auto ownerA = static_cast<uint32_t>(a->ownerIndex);
+    const auto ownerB = static_cast<uint32_t>(b->ownerIndex);
+    if (ownerA != ownerB)
+        return ownerA < ownerB;
+    return a->name < b->name;
+}
+
 // The items that received children (childPos not -1).
 template <treeItem Item> uint32_t countUsed(const std::vector<std::unique_ptr<Item>>& items);
 

@@ -27,6 +27,10 @@ struct mapBox {
     float maxY = 0.0f;
 };
 
+// The box of a non-empty list of points: the first point sets it, each further
+// one lowers a minimum or, failing that, raises a maximum.
+mapBox boundingBox(const std::vector<mapPoint>& points);
+
 // A routing node on a point of a polyline.
 struct mapNodeRef {
     uint16_t pointIndex = 0;

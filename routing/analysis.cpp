@@ -22,23 +22,11 @@ void widenAxis(float& min, float& max, float value) {
         max = value;
 }
 
-void widen(mapBox& box, const mapPoint& p) {
-    widenAxis(box.minX, box.maxX, p.x);
-    widenAxis(box.minY, box.maxY, p.y);
-}
-
 void widen(mapBox& box, const mapBox& other) {
     widenAxis(box.minX, box.maxX, other.minX);
     widenAxis(box.minX, box.maxX, other.maxX);
     widenAxis(box.minY, box.maxY, other.minY);
     widenAxis(box.minY, box.maxY, other.maxY);
-}
-
-mapBox boxOf(const std::vector<mapPoint>& points) {
-    mapBox box{points[0].x, points[0].y, points[0].x, points[0].y};
-    for (size_t i = 1; i < points.size(); ++i)
-        widen(box, points[i]);
-    return box;
 }
 
 // The level box as objects are added: the first sets it, the others widen it.
@@ -92,7 +80,7 @@ void normalizeObjects(std::vector<mapPoly>& objects, polyKind kind, LevelBox& le
         // The pieces, not the uncut object, must fit the level box: a piece
         // moved to 359 degrees lies far from where the object started.
         for (size_t i = first; i < normalized.size(); ++i)
-            levelBox.add(boxOf(normalized[i].points));
+            levelBox.add(boundingBox(normalized[i].points));
         progress.tick();
     }
     objects = std::move(normalized);
@@ -136,7 +124,7 @@ void countObjects(cMapPolish& map) {
 bool normalizeLongitudes(mapPoly& object, polyKind kind, std::vector<mapPoly>& pieces) {
     if (object.points.empty())
         return false;
-    object.bbox = boxOf(object.points);
+    object.bbox = boundingBox(object.points);
     int32_t c0 = columnOf(object.bbox.minX);
     int32_t c1 = columnOf(object.bbox.maxX);
     // An object starting exactly on a column edge is cut against the column

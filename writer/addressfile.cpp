@@ -26,8 +26,6 @@ constexpr size_t maxRegions = 0xFFFF;
 // A country has no owner: every country with regions is written.
 constexpr size_t noOwners = std::numeric_limits<size_t>::max();
 
-constexpr std::string_view absentPolyline = "Absent polyline for houses";
-
 struct addressHeader {
     uint8_t countries = 0;
     uint16_t regions = 0;
@@ -120,16 +118,6 @@ std::vector<houseWord> wordsOf(objectRange houses) {
     std::stable_sort(words.begin(), words.end(),
                      [](const houseWord& a, const houseWord& b) { return a.text < b.text; });
     return words;
-}
-
-// Owners compare as unsigned, so that -1 (no owner) sorts last.
-template <treeItem Item>
-bool ownerThenName(const std::unique_ptr<Item>& a, const std::unique_ptr<Item>& b) {
-    const auto ownerA = static_cast<uint32_t>(a->ownerIndex);
-    const auto ownerB = static_cast<uint32_t>(b->ownerIndex);
-    if (ownerA != ownerB)
-        return ownerA < ownerB;
-    return a->name < b->name;
 }
 
 // Beyond the number the header can count, the items that would be written
@@ -227,8 +215,7 @@ private:
             if (cCityInfo* city = findCity(key))
                 writeCityObjects(*city, group, groupEnd);
             else
-                platform::printNarrow(" Unknown city ID " +
-                                      std::to_string(static_cast<int32_t>(key)));
+                platform::printNarrow(writerMessages::unknownCity(key));
             group = groupEnd;
         }
     }
@@ -278,7 +265,7 @@ private:
             const objectIter found = std::partition_point(
                 streets.first, streets.last, [ref](const mapAdrObject* o) { return o->ref < ref; });
             if (found == streets.last || (*found)->ref != ref) {
-                platform::printNarrow(absentPolyline);
+                platform::printNarrow(writerMessages::absentPolyline);
             } else {
                 const auto i = static_cast<size_t>(found - streets.first);
                 writeStreetHouses(street, houseTable[i], wordTable[i]);

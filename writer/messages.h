@@ -1,6 +1,7 @@
 // Everything the tiled map writer prints, in one place.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,11 @@ constexpr std::string_view polylinesLabel = " PolyLines: ";
 constexpr std::string_view poisLabel = " POI: ";
 constexpr std::string_view polygonsLabel = " Polygons: ";
 constexpr std::string_view writeSquaresLabel = " Write squares: ";
+
+// Address objects whose city, or houses whose street, the file cannot hold;
+// neither ends with a line break.
+std::string unknownCity(uint32_t cityKey);
+constexpr std::string_view absentPolyline = "Absent polyline for houses";
 
 // A side file that could not be written whole; the level's main file will
 // then not be written either.

@@ -65,17 +65,6 @@ public:
     std::map<int32_t, mapSquare> squares;
 };
 
-mapBox boxOf(const std::vector<mapPoint>& points) {
-    mapBox box{points[0].x, points[0].y, points[0].x, points[0].y};
-    for (const mapPoint& p : points) {
-        box.minX = std::min(box.minX, p.x);
-        box.minY = std::min(box.minY, p.y);
-        box.maxX = std::max(box.maxX, p.x);
-        box.maxY = std::max(box.maxY, p.y);
-    }
-    return box;
-}
-
 mapRect rectangleOf(const squareGrid& grid, int32_t number) {
     int32_t column = 0, row = 0;
     grid.columnAndRow(number, column, row);
@@ -113,7 +102,7 @@ void distributeLines(std::vector<mapPoly>& lines, squareList& list, cProgress& p
     std::vector<mapPoly> parts;
     for (mapPoly& line : lines) {
         if (!line.points.empty()) {
-            line.bbox = boxOf(line.points);
+            line.bbox = boundingBox(line.points);
             for (int32_t number : lineSquares(list.grid, line.points)) {
                 if (!list.contains(number)) {
                     platform::printNarrow(msg::polylineOutOfMap);
@@ -166,7 +155,7 @@ int32_t defaultFloorsHeight(int32_t type) {
 
 void distributePolygon(const mapPoly& polygon, squareList& list) {
     const squareGrid& grid = list.grid;
-    const squareRange range = grid.rangeOfBox(boxOf(polygon.points));
+    const squareRange range = grid.rangeOfBox(boundingBox(polygon.points));
     std::vector<std::vector<mapPoint>> rings;
     for (int32_t row = range.r0; row <= range.r1; ++row) {
         for (int32_t column = range.c0; column <= range.c1; ++column) {
@@ -185,7 +174,7 @@ void distributePolygon(const mapPoly& polygon, squareList& list) {
                 piece.points = std::move(ring);
                 if (piece.floorsHeight == -1)
                     piece.floorsHeight = defaultFloorsHeight(piece.type);
-                piece.bbox = boxOf(piece.points);
+                piece.bbox = boundingBox(piece.points);
                 list.at(number).polygons.push_back(std::move(piece));
             }
         }
