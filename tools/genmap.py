@@ -35,13 +35,14 @@ def coordinate(lat, lon):
     return f"({lat:.6f},{lon:.6f})"
 
 
-def street(out, rng, road_id, points, node_ids, boundary, city, name):
+def road(out, rng, road_id, points, nodes, city, name):
+    """A routable line; `nodes` holds (point index, node id, boundary flag)."""
     out.write(f"[POLYLINE]\r\nType=0x{rng.choice([2, 3, 5, 6]):x}\r\nLabel={name}\r\n")
     out.write(f"CityIdx={city}\r\nStreetDesc={name}\r\nRoadID={road_id}\r\n")
     out.write(f"RouteParam={rng.randint(0, 7)},{rng.randint(0, 4)},{rng.choice([0, 0, 0, 1])},0,0,0,0,0,0,0,0,0\r\n")
     out.write("EndLevel=1\r\nData0=" + ",".join(coordinate(*p) for p in points) + "\r\n")
-    for k, (index, node) in enumerate(node_ids):
-        out.write(f"Nod{k + 1}={index},{node},{1 if boundary(index) else 0}\r\n")
+    for k, (index, node, boundary) in enumerate(nodes):
+        out.write(f"Nod{k + 1}={index},{node},{boundary}\r\n")
     out.write("[END]\r\n\r\n")
 
 
@@ -58,22 +59,39 @@ def building(out, lat, lon, city, name, number, size):
 
 
 def generate(out, target_bytes, rng, codepage):
+    """Rows of east-west streets of eleven nodes each, joined to the row before
+    by north-south lanes at every fifth node, with a turn restriction where
+    each lane meets its street. The west end of every 200th street lies on the
+    map's boundary."""
     header(out, codepage)
     step = 0.002
     lat0, lon0 = 55.0, 37.0
     road_id = 1
-    node = 1
     row = 0
     restrictions = []
+
+    def node_id(r, j):
+        return r * 11 + j + 1
+
     while out.tell() < target_bytes:
         lat = lat0 + row * step
         name = label(rng, STREET_WORDS)
         city = 1 + row % 20
         points = [(lat, lon0 + k * step / 4) for k in range(41)]
-        nodes = [(k, node + k // 4) for k in range(0, 41, 4)]
-        street(out, rng, road_id, points, nodes, lambda i: i in (0, 40), city, name)
-        if row > 0 and row % 3 == 0:
-            restrictions.append((node - 11, node, node + 1, road_id - 1, road_id))
+        nodes = [(k, node_id(row, k // 4), 1 if k == 0 and row % 200 == 0 else 0) for k in range(0, 41, 4)]
+        street_road = road_id
+        road(out, rng, street_road, points, nodes, city, name)
+        road_id += 1
+        if row > 0:
+            for j in (0, 5, 10):
+                lon = lon0 + j * step
+                lane = [(lat - step, lon), (lat, lon)]
+                road(out, rng, road_id, lane, [(0, node_id(row - 1, j), 0), (1, node_id(row, j), 0)],
+                     city, label(rng, STREET_WORDS))
+                if j < 10:
+                    restrictions.append((node_id(row - 1, j), node_id(row, j), node_id(row, j + 1),
+                                         road_id, street_road))
+                road_id += 1
         for k in range(0, 40, 2):
             house(out, rng, lat + step / 8, lon0 + k * step / 4, city, name, f"{k + 1}")
             if k % 4 == 0:
@@ -84,8 +102,6 @@ def generate(out, target_bytes, rng, codepage):
             ring += [(lat + step * 5, lon0 + (4 - k) * step) for k in range(5)]
             out.write(",".join(coordinate(*p) for p in ring))
             out.write("\r\n[END]\r\n\r\n")
-        road_id += 1
-        node += 11
         row += 1
     for r in restrictions:
         out.write(f"[Restrict]\r\nTraffPoints={r[0]},{r[1]},{r[2]}\r\nTraffRoads={r[3]},{r[4]}\r\n[END-Restrict]\r\n\r\n")
