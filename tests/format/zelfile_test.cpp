@@ -1,4 +1,5 @@
 #include "format/zelfile.h"
+#include "support/zelsample.h"
 
 #include "writer/bytes.h"
 
@@ -123,11 +124,6 @@ struct Built {
     uint64_t entryAt(size_t level, size_t block) const { return levelAt[level] + 40 + 8 * block; }
 };
 
-void fixCrc(Bytes& bytes) {
-    setU32(bytes.data() + 4, 0);
-    setU32(bytes.data() + 4, crcRegister(bytes));
-}
-
 Built build(std::u16string_view chars, const std::vector<TestLevel>& levels) {
     Built b;
     Bytes& out = b.bytes;
@@ -200,7 +196,7 @@ Built build(std::u16string_view chars, const std::vector<TestLevel>& levels) {
         body.insert(body.end(), level.address.begin(), level.address.end());
     }
     out.insert(out.end(), body.begin(), body.end());
-    fixCrc(out);
+    test::fixCrc(out);
     return b;
 }
 
@@ -253,43 +249,6 @@ Bytes sampleRouting() {
     return out;
 }
 
-// Level 0's address data, at these offsets from its start: the header; the
-// string "Main" at 36; city C's street "Main" at 45 and its two one-entry
-// house tables at 67 (objects from 9 past the header); the city record at 83
-// (its kind records at 94, 106, 118); region R at 138; country X at 149; 160
-// bytes.
-Bytes sampleAddress() {
-    Bytes out;
-    putTag(out, "BADR");
-    putU8(out, 0);
-    putU8(out, 1);
-    putU16(out, 1);
-    for (uint32_t v : {1u, 1u, 113u, 102u, 47u, 9u, 0u})
-        putU32(out, v);
-    const auto name = [&](std::u16string_view text) {
-        putU8(out, static_cast<uint8_t>(text.size()));
-        putLabel(out, text);
-    };
-    name(u"Main");
-    putU8(out, 2); // the street: kind, ref, name, x, y
-    putU32(out, 0);
-    name(u"Main");
-    putU32(out, 0x41460000); // 12.375
-    putU32(out, 0x42360000); // 45.5
-    for (uint32_t v : {0xFFFFFFFFu, 0u, 0xFFFFFFFFu, 0u})
-        putU32(out, v);
-    name(u"C");
-    for (uint32_t v : {3u, 9u, 1u, 0u, 9u, 2u, 1u, 9u, 3u, 0u, 31u, 31u, 1u})
-        putU32(out, v);
-    name(u"R");
-    putU32(out, 1);
-    putU32(out, 47);
-    name(u"X");
-    putU32(out, 1);
-    putU32(out, 102);
-    return out;
-}
-
 std::vector<TestLevel> sampleLevels() {
     TestLevel level0{0, 26, 3600, 10, 45, 11, 45, {}};
     TestBlock first{16210, 1864134, 8388607, {}, {}, {}};
@@ -302,7 +261,7 @@ std::vector<TestLevel> sampleLevels() {
     level0.blocks = {first, second};
 
     level0.routing = sampleRouting();
-    level0.address = sampleAddress();
+    level0.address = test::sampleAddressSection();
 
     TestLevel level1{1, 22, 36000, 0, -1, 1, 0, {}};
     TestBlock south{-35, 116507, -116509, {}, {}, {}};
@@ -451,7 +410,7 @@ TEST(ReadZel, EverySingleByteChangeIsCaught) {
             Bytes bytes = b.bytes;
             bytes[i] ^= mask;
             EXPECT_FALSE(readZel(bytes).valid()) << "byte " << i;
-            fixCrc(bytes);
+            test::fixCrc(bytes);
             (void)readZel(bytes);
         }
     }
@@ -592,7 +551,7 @@ TEST(ReadZel, CorruptionsAreReportedWhereTheyLie) {
         uint8_t& byte = b.bytes[where];
         byte = static_cast<uint8_t>(c.add >= set0 ? c.add - set0 : byte + c.add);
         if (where >= 8) // a changed CRC field is the fault itself
-            fixCrc(b.bytes);
+            test::fixCrc(b.bytes);
         const ZelFile file = readZel(b.bytes);
         EXPECT_TRUE(hasProblem(file, place(b, c.reportBase) + c.reportDelta, c.what))
             << describe(file);
@@ -602,7 +561,7 @@ TEST(ReadZel, CorruptionsAreReportedWhereTheyLie) {
 TEST(ReadZel, LevelDataMustFollowEachOtherToTheEnd) {
     Built b = sample();
     b.bytes.push_back(0);
-    fixCrc(b.bytes);
+    test::fixCrc(b.bytes);
     EXPECT_TRUE(hasProblem(readZel(b.bytes), b.bytes.size() - 1, "1 bytes after the last level"));
 
     // An address section one byte longer than its country records leaves a
@@ -632,13 +591,13 @@ TEST(ReadZel, ShortOrAbsentHeaderStopsEarly) {
 TEST(ReadZel, HugeCountsAreCheckedAgainstTheBytes) {
     Built b = build(digits, {});
     setU32(b.bytes.data() + 444, 0xFFFFFFFF); // levels
-    fixCrc(b.bytes);
+    test::fixCrc(b.bytes);
     EXPECT_TRUE(hasProblem(readZel(b.bytes), 484, "directory ends inside"));
 
     std::vector<TestLevel> levels = sampleLevels();
     b = build(sampleChars, levels);
     setU32(b.bytes.data() + b.levelAt[0] + 8, 0x7FFFFFFF); // entries of level 0
-    fixCrc(b.bytes);
+    test::fixCrc(b.bytes);
     EXPECT_TRUE(hasProblem(readZel(b.bytes), b.levelAt[0] + 8, "do not fit"));
 }
 

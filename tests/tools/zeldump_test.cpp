@@ -6,6 +6,7 @@
 #include "support/files.h"
 #include "support/run.h"
 #include "support/tempdir.h"
+#include "support/zelsample.h"
 #include "writer/bytes.h"
 
 #include <gtest/gtest.h>
@@ -137,10 +138,6 @@ std::string problemsOf(const format::ZelFile& zel) {
     for (const format::Problem& p : zel.problems)
         text += "  @" + std::to_string(p.offset) + ": " + p.what + "\n";
     return text;
-}
-
-void fixCrc(std::vector<uint8_t>& bytes) {
-    setU32(bytes.data() + 4, format::crcRegister(bytes));
 }
 
 // ---- Tiny checkers for the outputs ----
@@ -621,7 +618,7 @@ TEST_F(Example, EverySingleByteChangeIsReportedOrHarmless) {
             if (i >= 4 && i < 8)
                 continue;
             // ...and the structure checks see every change of a fixed byte.
-            fixCrc(changed);
+            test::fixCrc(changed);
             const format::ZelFile zel = format::readZel(changed);
             if (fixed[i]) {
                 EXPECT_FALSE(zel.valid()) << "byte " << i << " ^ " << int{mask};
@@ -667,7 +664,7 @@ TEST_F(Example, DamagedFilesAreReportedByTheToolWithOffsets) {
         if (c.flip != none)
             damaged[c.flip] ^= 0x21;
         if (c.fixCrcAfter)
-            fixCrc(damaged);
+            test::fixCrc(damaged);
         test::writeFile(dir->path() / "damaged.zel", damaged);
         for (const std::vector<std::string>& args :
              {std::vector<std::string>{"damaged.zel"},
@@ -698,7 +695,7 @@ TEST_F(Example, HostileLabelsAndBannerKeepTheOutputsWellFormed) {
         setU16(changed.data() + cafe->labelOffset + 2 * i, hostile[i]);
     changed[format::layout::bannerOffset] = 0xE9; // a byte that is no UTF-8 on its own
     changed[format::layout::bannerOffset + 1] = 0x01;
-    fixCrc(changed);
+    test::fixCrc(changed);
     test::writeFile(dir->path() / "hostile.zel", changed);
 
     const test::RunResult json = zeldump({"--json", "--records", "hostile.zel"});
@@ -742,7 +739,7 @@ std::vector<uint8_t> withSections(const test::ByteVector& bytes, const Bytes& ro
             move(level.directoryOffset + 40 + 8 * i + 4);
     }
     setU32(out.data() + first.directoryOffset + 20, static_cast<uint32_t>(begin + routing.size()));
-    fixCrc(out);
+    test::fixCrc(out);
     return out;
 }
 
@@ -762,44 +759,9 @@ Bytes twoNodeRouting(uint32_t target = 1) {
     return out;
 }
 
-// The string "Main", city C with the street "Main" (no houses), region R,
-// country X.
-Bytes oneCityAddress() {
-    Bytes out;
-    putTag(out, "BADR");
-    for (uint8_t v : {0, 1})
-        putU8(out, v);
-    putU16(out, 1);
-    for (uint32_t v : {1u, 1u, 113u, 102u, 47u, 9u, 0u})
-        putU32(out, v);
-    const auto name = [&](std::u16string_view text) {
-        putU8(out, static_cast<uint8_t>(text.size()));
-        for (char16_t c : text)
-            putU16(out, c);
-    };
-    name(u"Main");
-    putU8(out, 2);
-    putU32(out, 0);
-    name(u"Main");
-    putU32(out, 0x41460000); // 12.375
-    putU32(out, 0x42360000); // 45.5
-    for (uint32_t v : {0xFFFFFFFFu, 0u, 0xFFFFFFFFu, 0u})
-        putU32(out, v);
-    name(u"C");
-    for (uint32_t v : {3u, 9u, 1u, 0u, 9u, 2u, 1u, 9u, 3u, 0u, 31u, 31u, 1u})
-        putU32(out, v);
-    name(u"R");
-    putU32(out, 1);
-    putU32(out, 47);
-    name(u"X");
-    putU32(out, 1);
-    putU32(out, 102);
-    return out;
-}
-
 TEST_F(Example, RoutingAndAddressCountsComeFromTheirSections) {
     test::writeFile(dir->path() / "sections.zel",
-                    withSections(bytes, twoNodeRouting(), oneCityAddress()));
+                    withSections(bytes, twoNodeRouting(), test::sampleAddressSection()));
     const test::RunResult run = zeldump({"--level", "0", "sections.zel"});
     EXPECT_EQ(run.exitCode, 0) << run.out;
     EXPECT_NE(run.out.find("routing: roads 1, nodes 2, arcs 2, adjustments 0, replacements 0, "
@@ -814,7 +776,8 @@ TEST_F(Example, RoutingAndAddressCountsComeFromTheirSections) {
 
     // An arc to a node that does not exist breaks no rule of the layout, but
     // the routing decoder sees it: reported once, at the arc's target.
-    const std::vector<uint8_t> broken = withSections(bytes, twoNodeRouting(5), oneCityAddress());
+    const std::vector<uint8_t> broken =
+        withSections(bytes, twoNodeRouting(5), test::sampleAddressSection());
     test::writeFile(dir->path() / "broken.zel", broken);
     const uint64_t target = format::readZel(broken).levels.at(0).routingOffset + 53;
     const test::RunResult bad = zeldump({"broken.zel"});
