@@ -3,7 +3,8 @@
 #   tools/fuzz.sh SECONDS [HARNESS...]     (default: all four harnesses)
 # Seeds: the example maps, the shared corpus when present, the example maps
 # compiled to .zel, and the regression inputs kept in tests/fuzz/regressions.
-# Inputs that crash are written to build-fuzz/findings/.
+# Inputs that crash, leak, hang or exhaust memory are written to
+# build-fuzz/findings/ and fail the run; slow ones are only kept there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -42,10 +43,10 @@ for harness in "${harnesses[@]}"; do
     mkdir -p "$corpus" "$regressions"
     echo "== $harness for ${seconds}s"
     "build-fuzz/fuzz/$harness" "$corpus" "$regressions" "$seed" \
-        -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -max_len=262144 \
+        -max_total_time="$seconds" -timeout=60 -report_slow_units=30 -rss_limit_mb=4096 -max_len=262144 \
         -artifact_prefix=build-fuzz/findings/"$harness"- -print_final_stats=1 2>&1 |
         grep -E '^(#[0-9]+ +DONE|Done|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY|INFO: seed corpus)' || true
-    if ls build-fuzz/findings/"$harness"-* >/dev/null 2>&1; then
+    if ls build-fuzz/findings/"$harness"-{crash,leak,timeout,oom}-* >/dev/null 2>&1; then
         echo "$harness found a failing input: see build-fuzz/findings/" >&2
         exit 1
     fi
