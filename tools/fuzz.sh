@@ -45,7 +45,7 @@ for harness in "${harnesses[@]}"; do
     "build-fuzz/fuzz/$harness" "$corpus" "$regressions" "$seed" \
         -max_total_time="$seconds" -timeout=60 -report_slow_units=30 -rss_limit_mb=4096 -max_len=262144 \
         -artifact_prefix=build-fuzz/findings/"$harness"- -print_final_stats=1 2>&1 |
-        grep -E '^(#[0-9]+ +DONE|Done|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY|INFO: seed corpus)' || true
+        grep -E '^(#[0-9]+[[:space:]]+DONE|Done|stat::number_of_executed_units|stat::peak_rss_mb|==[0-9]+==ERROR|SUMMARY|INFO: seed corpus)' || true
     if ls build-fuzz/findings/"$harness"-{crash,leak,timeout,oom}-* >/dev/null 2>&1; then
         echo "$harness found a failing input: see build-fuzz/findings/" >&2
         exit 1
