@@ -13,13 +13,8 @@
 
 namespace zel::format {
 
-struct RoutingRoad {
-    uint8_t speedClass = 0;
-    uint8_t roadClass = 0;
-    uint8_t roadFlags = 0;
-    uint8_t accessFlags = 0;
-    bool operator==(const RoutingRoad&) const = default;
-};
+// The road table's record is the one the file reader already decodes.
+using RoutingRoad = RoadEntry;
 
 struct RoutingExternNode {
     uint32_t node = 0;

@@ -70,6 +70,7 @@ struct RoadEntry {
     uint8_t roadClass = 0;
     uint8_t roadFlags = 0;
     uint8_t accessFlags = 0;
+    bool operator==(const RoadEntry&) const = default;
 };
 
 // What walking the seven routing sections finds beyond the header's counts.
