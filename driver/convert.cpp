@@ -1,10 +1,11 @@
 #include "driver/convert.h"
 
 #include "driver/messages.h"
-#include "driver/scale.h"
+#include "passes/run.h"
 #include "platform/console.h"
 #include "reader/load.h"
 #include "writer/mapzel.h"
+#include "writer/scale.h"
 #include "writer/tiling.h"
 
 namespace zel {
@@ -18,11 +19,13 @@ bool isEmpty(const mapLevel& level) {
 
 bool processMap(cMapZEL& writer, const std::u16string& path, bool autoScale) {
     platform::printWide(driverMessages::reading(path));
-    writer.reset();
-    if (!load(writer, path))
+    cMapPolish& map = writer.map;
+    map.reset();
+    if (!load(map, path))
         return false;
-    for (size_t i = 0; i < writer.levels.size(); ++i) {
-        const mapLevel& level = writer.levels[i];
+    runPasses(map);
+    for (size_t i = 0; i < map.levels.size(); ++i) {
+        const mapLevel& level = map.levels[i];
         if (isEmpty(level))
             continue;
         const double density = levelDensity(level);
@@ -31,8 +34,8 @@ bool processMap(cMapZEL& writer, const std::u16string& path, bool autoScale) {
             scaleRowAt(autoScale ? scaleRowByDensity(density) : scaleRowByBits(level.bits));
         platform::printNarrow(row.line);
         const auto levelIndex = static_cast<uint32_t>(i);
-        writeSquares(writer, path, levelIndex, row.squareSize, level.bits);
-        writer.addSideFileNames(levelIndex, path, row.squareSize);
+        writeSquares(map, path, levelIndex, row.squareSize, level.bits);
+        writer.addSideFileNames(levelIndex, path);
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include "driver/maplist.h"
 #include "driver/messages.h"
 #include "driver/options.h"
+#include "platform/ascii.h"
 #include "platform/console.h"
 #include "platform/files.h"
 #include "writer/mainfile.h"
@@ -15,12 +16,10 @@
 namespace zel {
 namespace {
 
+using platform::lowerAscii;
+
 constexpr uint32_t exitDone = 0;
 constexpr uint32_t exitNoOutputFolder = 1;
-
-char16_t lowerAscii(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
-}
 
 bool ensureOutputFolder(const driverState& state) {
     if (state.outputFolder.empty() || isDirectory(state.outputFolder))
@@ -30,22 +29,19 @@ bool ensureOutputFolder(const driverState& state) {
 
 // Every map of "in/" goes into one writer object and one "map.zel" in the
 // working folder.
-void mergePhase(driverState& state) {
+void mergePhase(const driverState& state) {
     mapList list{u"in/", {}};
     list.scan();
     if (list.names.empty())
         return;
     auto writer = std::make_unique<cMapZEL>();
-    state.currentWriter = writer.get();
     for (size_t i = 0; i < list.names.size(); ++i)
         processMap(*writer, list.fullPath(i), state.autoScale);
     writeMainFile(*writer, u"map.zel");
-    state.currentWriter = nullptr;
 }
 
-void convertOneMap(driverState& state, const mapList& list, size_t i, uint32_t percent) {
+void convertOneMap(const driverState& state, const mapList& list, size_t i, uint32_t percent) {
     auto writer = std::make_unique<cMapZEL>();
-    state.currentWriter = writer.get();
     const std::u16string mapPath = list.fullPath(i);
     platform::printWide(driverMessages::processedMaps(percent, mapPath));
     if (!processMap(*writer, mapPath, state.autoScale)) {
@@ -61,10 +57,9 @@ void convertOneMap(driverState& state, const mapList& list, size_t i, uint32_t p
         }
     }
     platform::flushConsole();
-    state.currentWriter = nullptr;
 }
 
-void perMapPhase(driverState& state) {
+void perMapPhase(const driverState& state) {
     // A map added between the count and the listing must not make the
     // percentage divide by zero or pass 100.
     mapList list{state.inputFolder, {}};

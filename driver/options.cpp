@@ -1,13 +1,13 @@
 #include "driver/options.h"
 
+#include "platform/ascii.h"
+
 #include <optional>
 
 namespace zel {
 namespace {
 
-char16_t lowerAscii(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
-}
+using platform::lowerAscii;
 
 void appendSeparatorIfMissing(std::u16string& folder) {
     if (folder.empty() || !isSeparator(folder.back()))

@@ -6,8 +6,6 @@
 
 namespace zel {
 
-class cMapZEL;
-
 struct driverState {
     // Folder of the per-map phase; a prefix that always ends in a separator.
     std::u16string inputFolder = u"in/maps/";
@@ -19,8 +17,6 @@ struct driverState {
     // Choose each level's scale from how densely its points are packed
     // instead of from its resolution bits.
     bool autoScale = false;
-    // The writer object of the map (or merge phase) being processed.
-    cMapZEL* currentWriter = nullptr;
 };
 
 // Applies one command-line argument: "a" (scale by density), "d[folder]"

@@ -1,6 +1,6 @@
 #include "format/address.h"
 
-#include "writer/bytes.h"
+#include "format/bytes.h"
 
 #include <algorithm>
 #include <string_view>
@@ -78,7 +78,7 @@ private:
             out.problems.push_back({base, "address header runs past the end of the data"});
             return false;
         }
-        if (!hasTag(bytes.data(), "BADR"))
+        if (!hasTag(bytes.data(), layout::addressTag))
             out.problems.push_back({base, "address data tag is not \"BADR\""});
         ByteReader in(bytes.subspan(4, addressHeaderSize - 4));
         out.header = readAddressHeader(in);

@@ -1,17 +1,18 @@
 #include "format/records.h"
 
-#include "writer/bytes.h"
+#include "format/bytes.h"
+#include "format/layout.h"
 
 namespace zel::format {
 namespace {
 
 const char* kindName(uint8_t kind) {
     switch (kind) {
-    case kindPoi:
+    case layout::recordPoi:
         return "POI";
-    case kindLine:
+    case layout::recordLine:
         return "polyline";
-    case kindPolygon:
+    case layout::recordPolygon:
         return "polygon";
     default:
         return "unknown";
@@ -36,7 +37,7 @@ public:
         if (in.failed())
             return truncated(start);
         record.kind = record.flags & 0x03;
-        if ((record.flags & flagReserved) != 0)
+        if ((record.flags & layout::recordReserved) != 0)
             report(start, "reserved flag bits set");
         if (record.kind == 0) {
             // Without a kind the layout of what follows is unknown.
@@ -47,15 +48,15 @@ public:
             report(start, std::string(kindName(record.kind)) + " record where the block's counts " +
                               "call for a " + kindName(expectedKind) + " record");
         }
-        if ((record.flags & flagRouting) != 0 && record.kind != kindLine)
+        if ((record.flags & layout::recordRouting) != 0 && record.kind != layout::recordLine)
             report(start, "routing flag on a record that is not a polyline");
-        if ((record.flags & flagExtra) != 0 && record.kind == kindPoi)
+        if ((record.flags & layout::recordExtra) != 0 && record.kind == layout::recordPoi)
             report(start, "extra-data flag on a POI record");
 
         switch (record.kind) {
-        case kindPoi:
+        case layout::recordPoi:
             return decodePoi(start, labelBytes, record);
-        case kindLine:
+        case layout::recordLine:
             return decodeLine(start, labelBytes, record);
         default:
             return decodePolygon(start, labelBytes, record);
@@ -79,7 +80,7 @@ private:
             report(start + 4, "polyline record with fewer than 2 points");
         if (!readPoints(start, record.pointCount, record))
             return false;
-        if ((record.flags & flagExtra) != 0) {
+        if ((record.flags & layout::recordExtra) != 0) {
             record.hasHeights = true;
             if (in.remaining() / 4 < record.pointCount)
                 return truncated(start);
@@ -89,13 +90,13 @@ private:
         }
         if (!readLabel(start, labelBytes, record))
             return false;
-        if ((record.flags & flagRouting) != 0)
+        if ((record.flags & layout::recordRouting) != 0)
             return readRouting(start, record);
         return true;
     }
 
     bool decodePolygon(size_t start, uint8_t labelBytes, Record& record) {
-        if ((record.flags & flagExtra) != 0) {
+        if ((record.flags & layout::recordExtra) != 0) {
             record.hasFloors = true;
             record.floors = in.readU16();
         }
@@ -201,9 +202,9 @@ std::vector<Record> decodeRecords(std::span<const uint8_t> bytes, uint32_t poiCo
                                     " records, its counts say " + std::to_string(total)});
             return records;
         }
-        const uint8_t expected = decoded < lineCount                        ? kindLine
-                                 : decoded < uint64_t{lineCount} + poiCount ? kindPoi
-                                                                            : kindPolygon;
+        const uint8_t expected = decoded < lineCount                        ? layout::recordLine
+                                 : decoded < uint64_t{lineCount} + poiCount ? layout::recordPoi
+                                                                            : layout::recordPolygon;
         Record record;
         const bool ok = decoder.decode(expected, record);
         if (!ok)

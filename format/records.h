@@ -16,16 +16,6 @@ struct Problem {
     std::string what;
 };
 
-// The record kinds, as the low two bits of a record's flags give them.
-constexpr uint8_t kindPoi = 1;
-constexpr uint8_t kindLine = 2;
-constexpr uint8_t kindPolygon = 3;
-
-// Record flag bits besides the kind.
-constexpr uint8_t flagRouting = 0x20;
-constexpr uint8_t flagExtra = 0x40;
-constexpr uint8_t flagReserved = 0x9C;
-
 // A point as stored: its offset east and north of the square's base point.
 struct Offset {
     int32_t dx = 0;

@@ -1,6 +1,6 @@
 #include "format/routing.h"
 
-#include "writer/bytes.h"
+#include "format/bytes.h"
 
 #include <algorithm>
 #include <string>
@@ -25,7 +25,7 @@ public:
             report(0, "routing data shorter than its " + dec(headerSize) + "-byte header");
             return;
         }
-        if (!hasTag(bytes.data(), "BRIF"))
+        if (!hasTag(bytes.data(), layout::routingTag))
             report(0, "routing data tag is not \"BRIF\"");
         readHeader();
         in = ByteReader(bytes.subspan(headerSize));

@@ -1,7 +1,7 @@
 #include "format/zelfile.h"
 
-#include "writer/bytes.h"
-#include "writer/crc32.h"
+#include "format/bytes.h"
+#include "format/crc32.h"
 
 #include <algorithm>
 #include <array>
@@ -15,8 +15,6 @@ namespace {
 
 using namespace layout;
 
-// The squares of a row: 360 degrees in arc-seconds.
-constexpr uint32_t secondsPerTurn = 1296000;
 constexpr uint8_t maxBits = 26;
 
 std::string hex(uint64_t value) {
@@ -90,18 +88,19 @@ private:
             return false;
         }
         const uint8_t* h = bytes.data();
-        if (!hasTag(h, "ZEL\x1A"))
+        if (!hasTag(h, layout::magic))
             report(0, "wrong magic");
         out.storedCrc = getU32(h + crcOffset);
         if (out.storedCrc != out.computedCrc) {
             report(crcOffset,
                    "CRC " + hex(out.storedCrc) + " stored, " + hex(out.computedCrc) + " computed");
         }
-        out.version[0] = h[8];
-        out.version[1] = h[9];
-        if (h[8] != 0 || h[9] != 9)
-            report(8, "version " + dec(h[8]) + "." + dec(h[9]) + ", expected 0.9");
-        checkZero(10, bannerOffset, "the reserved header bytes before the banner");
+        out.version[0] = h[versionOffset];
+        out.version[1] = h[versionOffset + 1];
+        if (out.version[0] != versionMajor || out.version[1] != versionMinor)
+            report(versionOffset, "version " + dec(out.version[0]) + "." + dec(out.version[1]) +
+                                      ", expected " + dec(versionMajor) + "." + dec(versionMinor));
+        checkZero(versionOffset + 2, bannerOffset, "the reserved header bytes before the banner");
         checkBanner();
         checkZero(bannerOffset + bannerSize, levelCountOffset,
                   "the reserved header bytes after the banner");
@@ -130,7 +129,7 @@ private:
     void readChars() {
         const uint64_t at = out.charOffset;
         ByteReader in(from(at));
-        const bool tagged = in.remaining() >= 4 && hasTag(bytes.data() + at, "BCHR");
+        const bool tagged = in.remaining() >= 4 && hasTag(bytes.data() + at, layout::charTag);
         in.skip(4);
         const uint16_t length = in.readU16();
         const uint16_t reserved = in.readU16();
@@ -186,7 +185,7 @@ private:
             }
             Level level;
             level.directoryOffset = at;
-            if (!hasTag(bytes.data() + at, "BIDX"))
+            if (!hasTag(bytes.data() + at, layout::indexTag))
                 report(at, "level header tag is not \"BIDX\"");
             in.skip(4);
             level.index = in.readU8();
@@ -292,7 +291,7 @@ private:
     void readBlock(const Level& level, Block& block, uint64_t entryAt, uint64_t end) {
         const uint64_t at = block.offset;
         ByteReader in(bytes.subspan(at, end - at));
-        if (!hasTag(bytes.data() + at, "BLCK"))
+        if (!hasTag(bytes.data() + at, layout::blockTag))
             report(at, "block tag is not \"BLCK\"");
         in.skip(4);
         block.poiCount = in.readU32();
@@ -364,7 +363,7 @@ private:
             report(at, "routing data shorter than its " + dec(routingHeaderSize) + "-byte header");
             return;
         }
-        if (!hasTag(bytes.data() + at, "BRIF"))
+        if (!hasTag(bytes.data() + at, layout::routingTag))
             report(at, "routing data tag is not \"BRIF\"");
         ByteReader in(level.routing);
         in.skip(4);
@@ -533,7 +532,7 @@ private:
             report(at, "address data runs past the end of the file");
             return std::nullopt;
         }
-        if (!hasTag(bytes.data() + at, "BADR"))
+        if (!hasTag(bytes.data() + at, layout::addressTag))
             report(at, "address data tag is not \"BADR\"");
         ByteReader in(from(at));
         in.skip(4);

@@ -7,8 +7,9 @@
 // decoder and one notion of a well-formed file.
 #pragma once
 
+#include "format/bytes.h"
+#include "format/layout.h"
 #include "format/records.h"
-#include "writer/bytes.h"
 
 #include <cstdint>
 #include <span>
@@ -16,24 +17,6 @@
 #include <vector>
 
 namespace zel::format {
-
-namespace layout {
-constexpr uint32_t headerSize = 456;
-constexpr uint32_t charBlockOffset = 456;
-constexpr uint32_t charHeaderSize = 8;
-constexpr uint32_t indexHeaderSize = 40;
-constexpr uint32_t indexEntrySize = 8;
-constexpr uint32_t blockHeaderSize = 28;
-constexpr uint32_t routingHeaderSize = 44;
-constexpr uint32_t addressHeaderSize = 36;
-constexpr uint32_t crcOffset = 4;
-constexpr uint32_t bannerOffset = 78;
-constexpr uint32_t bannerSize = 56;
-constexpr uint32_t levelCountOffset = 444;
-constexpr uint32_t directoryOffsetField = 448;
-constexpr uint32_t charOffsetField = 452;
-constexpr const char* banner = "mp2zel map compiler";
-} // namespace layout
 
 struct Block {
     int32_t square = 0;

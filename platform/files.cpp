@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/ascii.h"
 #include "platform/utf.h"
 
 #include <algorithm>
@@ -68,8 +69,7 @@ bool matchesMapPattern(std::u16string_view name) {
     if (name.size() < 3)
         return false;
     const std::u16string_view tail = name.substr(name.size() - 3);
-    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    return tail[0] == u'.' && lower(tail[1]) == u'm' && lower(tail[2]) == u'p';
+    return tail[0] == u'.' && lowerAscii(tail[1]) == u'm' && lowerAscii(tail[2]) == u'p';
 }
 
 File::File(File&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}

@@ -1,6 +1,6 @@
 #include "reader/commit.h"
 
-#include "reader/simplify.h"
+#include "geometry/simplify.h"
 
 namespace zel {
 namespace {
@@ -33,8 +33,7 @@ mapPoly simplifiedCopy(const mapPoly& source, uint8_t bits, polyKind kind) {
 
 } // namespace
 
-void commitPoi(cMapPolish& map) {
-    mapPoi& poi = map.curPoi;
+void commitPoi(cMapPolish& map, mapPoi& poi) {
     if (poi.pos.x == 0.0f || poi.pos.y == 0.0f)
         return;
     forEachVisibleLevel(map, poi.level, poi.endLevel, [&](int32_t l) {
@@ -47,8 +46,7 @@ void commitPoi(cMapPolish& map) {
     });
 }
 
-void commitLine(cMapPolish& map) {
-    mapPoly& line = map.curLine;
+void commitLine(cMapPolish& map, mapPoly& line) {
     if (line.points.empty())
         return;
     forEachVisibleLevel(map, line.level, line.endLevel, [&](int32_t l) {
@@ -66,8 +64,7 @@ void commitLine(cMapPolish& map) {
     });
 }
 
-void commitPolygon(cMapPolish& map) {
-    mapPoly& polygon = map.curPolygon;
+void commitPolygon(cMapPolish& map, mapPoly& polygon) {
     if (polygon.points.empty())
         return;
     forEachVisibleLevel(map, polygon.level, polygon.endLevel, [&](int32_t l) {

@@ -2,7 +2,7 @@
 // comma-separated integers and route parameters.
 #pragma once
 
-#include "reader/model.h"
+#include "model/mappolish.h"
 
 #include <array>
 #include <cstdint>

@@ -1,14 +1,8 @@
 #include "reader/load.h"
 
-#include "driver/progress.h"
 #include "platform/files.h"
-#include "reader/addressinfo.h"
+#include "platform/progress.h"
 #include "reader/parser.h"
-#include "routing/adjustments.h"
-#include "routing/analysis.h"
-#include "routing/heights.h"
-#include "routing/restrictions.h"
-#include "routing/routegraph.h"
 
 #include <algorithm>
 #include <array>
@@ -18,12 +12,10 @@ namespace zel {
 namespace {
 
 constexpr size_t readChunkSize = 1 << 16;
-// Each level stands for this many height units.
-constexpr float heightScale = 32.0f;
 
 // Splits the file into lines at CR and LF; blank lines (and the LF of CR LF)
 // are skipped, and text after the last line end is not a line.
-void readLines(cMapPolish& map, platform::File& file, cProgress& progress) {
+void readLines(PolishParser& parser, platform::File& file, cProgress& progress) {
     std::array<char, readChunkSize> chunk{};
     std::string line;
     while (size_t got = file.read(chunk.data(), chunk.size())) {
@@ -33,24 +25,11 @@ void readLines(cMapPolish& map, platform::File& file, cProgress& progress) {
             if (c != '\n' && c != '\r') {
                 line.push_back(c);
             } else if (!line.empty()) {
-                parseLine(map, line);
+                parser.parseLine(line);
                 line.clear();
             }
         }
     }
-}
-
-void runPasses(cMapPolish& map) {
-    countObjects(map);
-    computeHeights(map, heightScale);
-    analyzeLevels(map);
-    buildRouteInfo(map);
-    sortLevels(map);
-    buildAddressInfo(map);
-    checkRestrictions(map);
-    applyRestrictions(map);
-    roadWeights(map.routeInfo);
-    externNodeAdjustments(map.routeInfo);
 }
 
 } // namespace
@@ -62,9 +41,9 @@ bool load(cMapPolish& map, const std::u16string& path) {
     const int64_t length = std::max<int64_t>(file.size(), 0);
     cProgress progress;
     progress.start("Reading file", static_cast<uint32_t>(std::min<int64_t>(length, UINT32_MAX)));
-    readLines(map, file, progress);
+    PolishParser parser(map);
+    readLines(parser, file, progress);
     progress.finish();
-    runPasses(map);
     return true;
 }
 

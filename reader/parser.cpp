@@ -1,10 +1,11 @@
 #include "reader/parser.h"
 
+#include "model/labelchars.h"
+#include "model/names.h"
+#include "platform/ascii.h"
 #include "platform/codepage.h"
 #include "reader/commit.h"
-#include "reader/labelchars.h"
 #include "reader/lists.h"
-#include "reader/names.h"
 #include "reader/numbers.h"
 
 #include <algorithm>
@@ -15,21 +16,14 @@
 namespace zel {
 namespace {
 
+using platform::lowerAscii;
+
 // The level index is one byte in the output.
 constexpr int64_t maxLevels = 256;
 // The finest resolution a level can have.
 constexpr int32_t maxBits = 26;
 // A line this long or longer is never a section marker.
 constexpr size_t markerLengthLimit = 32;
-
-std::string lowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
 
 bool isYes(std::string_view value) {
     return lowerAscii(value) == "y";
@@ -49,7 +43,7 @@ struct KeyLine {
     int32_t number() const { return parseInteger(suffix); }
 };
 
-using KeyAction = void (*)(cMapPolish&, const KeyLine&);
+using KeyAction = void (*)(PolishParser&, const KeyLine&);
 
 struct KeyRule {
     std::string_view name;
@@ -57,85 +51,91 @@ struct KeyRule {
     KeyAction apply;
 };
 
-std::u16string text(const cMapPolish& map, std::string_view bytes) {
-    return platform::decodeText(bytes, map.codePage);
+std::u16string text(const PolishParser& p, std::string_view bytes) {
+    return platform::decodeText(bytes, p.codePage);
 }
 
-std::u16string label(cMapPolish& map, std::string_view bytes) {
-    std::u16string converted = text(map, bytes);
-    mergeLabelChars(map.labelChars, converted);
+std::u16string label(PolishParser& p, std::string_view bytes) {
+    std::u16string converted = text(p, bytes);
+    mergeLabelChars(p.map.labelChars, converted);
     return converted;
 }
 
 // --- map header ---------------------------------------------------------
 
-void setLevelCount(cMapPolish& map, const KeyLine& k) {
+void setLevelCount(PolishParser& p, const KeyLine& k) {
+    std::vector<mapLevel>& levels = p.map.levels;
     int64_t count = int64_t{parseInteger(k.value)} - 1;
     if (count < 0)
         count = 1;
-    map.levels.resize(static_cast<size_t>(std::min(count, maxLevels)));
+    levels.resize(static_cast<size_t>(std::min(count, maxLevels)));
 }
 
-void setLevelBits(cMapPolish& map, const KeyLine& k) {
+void setLevelBits(PolishParser& p, const KeyLine& k) {
+    std::vector<mapLevel>& levels = p.map.levels;
     const int32_t index = k.number();
     if (index < 0 || index > maxLevels)
         return;
     const int32_t value = parseInteger(k.value);
     const auto bits = static_cast<uint8_t>(value >= 0 && value <= maxBits ? value : maxBits);
-    const auto count = static_cast<int32_t>(map.levels.size());
+    const auto count = static_cast<int32_t>(levels.size());
     if (index > count) {
-        map.levels.resize(static_cast<size_t>(index));
-        map.levels.back().bits = bits;
+        levels.resize(static_cast<size_t>(index));
+        levels.back().bits = bits;
     } else if (index < count) {
-        map.levels[static_cast<size_t>(index)].bits = bits;
+        levels[static_cast<size_t>(index)].bits = bits;
     }
 }
 
 constexpr std::array headerKeys = {
     KeyRule{"levels", false, setLevelCount},
-    KeyRule{"levelrange", true, [](cMapPolish&, const KeyLine&) {}},
+    KeyRule{"levelrange", true, [](PolishParser&, const KeyLine&) {}},
     KeyRule{"level", true, setLevelBits},
     KeyRule{"codepage", false,
-            [](cMapPolish& m, const KeyLine& k) {
-                m.codePage = platform::supportedCodePage(parseInteger(k.value));
+            [](PolishParser& p, const KeyLine& k) {
+                p.codePage = platform::supportedCodePage(parseInteger(k.value));
             }},
 };
 
 // --- countries, regions, cities ---------------------------------------
 
-template <typename Item>
-void setOwner(std::vector<std::unique_ptr<Item>>& items, const KeyLine& k) {
+template <typename Item> void setOwner(std::vector<Item>& items, const KeyLine& k) {
     const int64_t position = int64_t{k.number()} - 1;
     if (position < 0 || position >= static_cast<int64_t>(items.size()))
         return;
-    items[static_cast<size_t>(position)]->ownerIndex = low32(int64_t{parseInteger(k.value)} - 1);
+    items[static_cast<size_t>(position)].ownerIndex = low32(int64_t{parseInteger(k.value)} - 1);
 }
 
 constexpr std::array countryKeys = {
     KeyRule{"country", true,
-            [](cMapPolish& m, const KeyLine& k) {
-                auto country = std::make_unique<mapAdrItem>();
-                country->name = normaliseAdminName(text(m, k.value));
-                m.countries.push_back(std::move(country));
+            [](PolishParser& p, const KeyLine& k) {
+                mapAdrItem country;
+                country.name = normaliseAdminName(text(p, k.value));
+                p.map.countries.push_back(std::move(country));
             }},
 };
 
 constexpr std::array regionKeys = {
     KeyRule{"region", true,
-            [](cMapPolish& m, const KeyLine& k) {
-                m.regions.push_back(std::make_unique<mapAdrItem>(
-                    normaliseAdminName(text(m, k.value)), static_cast<int32_t>(m.regions.size())));
+            [](PolishParser& p, const KeyLine& k) {
+                std::vector<mapAdrItem>& regions = p.map.regions;
+                mapAdrItem region(normaliseAdminName(text(p, k.value)),
+                                  static_cast<int32_t>(regions.size()));
+                regions.push_back(std::move(region));
             }},
-    KeyRule{"countryidx", true, [](cMapPolish& m, const KeyLine& k) { setOwner(m.regions, k); }},
+    KeyRule{"countryidx", true,
+            [](PolishParser& p, const KeyLine& k) { setOwner(p.map.regions, k); }},
 };
 
 constexpr std::array cityKeys = {
     KeyRule{"city", true,
-            [](cMapPolish& m, const KeyLine& k) {
-                m.cities.push_back(std::make_unique<cCityInfo>(
-                    normaliseSeparators(text(m, k.value)), low32(int64_t{k.number()} - 1)));
+            [](PolishParser& p, const KeyLine& k) {
+                cCityInfo city(normaliseSeparators(text(p, k.value)),
+                               low32(int64_t{k.number()} - 1));
+                p.map.cities.push_back(std::move(city));
             }},
-    KeyRule{"regionidx", true, [](cMapPolish& m, const KeyLine& k) { setOwner(m.cities, k); }},
+    KeyRule{"regionidx", true,
+            [](PolishParser& p, const KeyLine& k) { setOwner(p.map.cities, k); }},
 };
 
 // --- objects ----------------------------------------------------------
@@ -144,44 +144,45 @@ void setType(int32_t& type, const KeyLine& k) {
     type = scanHex(k.value).value_or(type);
 }
 
-void poiData(cMapPolish& m, const KeyLine& k) {
+void poiData(PolishParser& p, const KeyLine& k) {
     // Every further coordinate key makes a further point of interest.
-    if (m.curPoi.level != -1)
-        commitPoi(m);
-    m.curPoi.level = k.number();
+    if (p.poi.level != -1)
+        commitPoi(p.map, p.poi);
+    p.poi.level = k.number();
     if (const auto pos = firstCoordinate(k.value))
-        m.curPoi.pos = *pos;
+        p.poi.pos = *pos;
 }
 
 constexpr std::array poiKeys = {
-    KeyRule{"type", false, [](cMapPolish& m, const KeyLine& k) { setType(m.curPoi.type, k); }},
+    KeyRule{"type", false, [](PolishParser& p, const KeyLine& k) { setType(p.poi.type, k); }},
     KeyRule{"label", false,
-            [](cMapPolish& m, const KeyLine& k) {
+            [](PolishParser& p, const KeyLine& k) {
                 if (!k.value.empty())
-                    m.curPoi.label = label(m, k.value);
+                    p.poi.label = label(p, k.value);
             }},
     KeyRule{"endlevel", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curPoi.endLevel = parseInteger(k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.poi.endLevel = parseInteger(k.value); }},
     KeyRule{"housenumber", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curPoi.houseNumber = text(m, k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.poi.houseNumber = text(p, k.value); }},
     KeyRule{"streetdesc", false,
-            [](cMapPolish& m, const KeyLine& k) {
-                m.curPoi.streetDesc = text(m, removeLeadingCode(k.value));
+            [](PolishParser& p, const KeyLine& k) {
+                p.poi.streetDesc = text(p, removeLeadingCode(k.value));
             }},
     KeyRule{"cityidx", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curPoi.cityIdx = parseInteger(k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.poi.cityIdx = parseInteger(k.value); }},
     KeyRule{"city", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curPoi.isCity = isYes(k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.poi.isCity = isYes(k.value); }},
     KeyRule{"dontfind", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curPoi.dontFind = isYes(k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.poi.dontFind = isYes(k.value); }},
     KeyRule{"data", true, poiData},
 };
 
 // A further coordinate key of a line or polygon commits what was read so far
 // and starts the next copy with the same attributes.
-void polyData(cMapPolish& m, mapPoly& poly, void (*commit)(cMapPolish&), const KeyLine& k) {
+void polyData(PolishParser& p, mapPoly& poly, void (*commit)(cMapPolish&, mapPoly&),
+              const KeyLine& k) {
     if (!poly.points.empty()) {
-        commit(m);
+        commit(p.map, poly);
         poly.points.clear();
         poly.nodeRefs.clear();
         poly.heightLevels.clear();
@@ -192,78 +193,77 @@ void polyData(cMapPolish& m, mapPoly& poly, void (*commit)(cMapPolish&), const K
 }
 
 constexpr std::array lineKeys = {
-    KeyRule{"type", false, [](cMapPolish& m, const KeyLine& k) { setType(m.curLine.type, k); }},
+    KeyRule{"type", false, [](PolishParser& p, const KeyLine& k) { setType(p.line.type, k); }},
     KeyRule{"label", false,
-            [](cMapPolish& m, const KeyLine& k) {
-                m.curLine.label = label(m, removeLeadingCode(k.value));
+            [](PolishParser& p, const KeyLine& k) {
+                p.line.label = label(p, removeLeadingCode(k.value));
             }},
     KeyRule{"endlevel", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curLine.endLevel = parseInteger(k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.line.endLevel = parseInteger(k.value); }},
     KeyRule{"streetdesc", false,
-            [](cMapPolish& m, const KeyLine& k) {
-                m.curLine.streetDesc = text(m, removeLeadingCode(k.value));
+            [](PolishParser& p, const KeyLine& k) {
+                p.line.streetDesc = text(p, removeLeadingCode(k.value));
             }},
     KeyRule{"cityidx", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curLine.cityIdx = parseInteger(k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.line.cityIdx = parseInteger(k.value); }},
     KeyRule{"roadid", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curLine.roadId = parseInteger(k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.line.roadId = parseInteger(k.value); }},
     KeyRule{"dirindicator", false,
-            [](cMapPolish& m, const KeyLine&) { m.curLine.roadFlags |= 0x04; }},
+            [](PolishParser& p, const KeyLine&) { p.line.roadFlags |= 0x04; }},
     KeyRule{"routeparam", false,
-            [](cMapPolish& m, const KeyLine& k) { applyRouteParams(k.value, m.curLine); }},
+            [](PolishParser& p, const KeyLine& k) { applyRouteParams(k.value, p.line); }},
     KeyRule{"dontfind", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curLine.dontFind = isYes(k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.line.dontFind = isYes(k.value); }},
     KeyRule{"data", true,
-            [](cMapPolish& m, const KeyLine& k) { polyData(m, m.curLine, commitLine, k); }},
+            [](PolishParser& p, const KeyLine& k) { polyData(p, p.line, commitLine, k); }},
     KeyRule{"nodes", true,
-            [](cMapPolish& m, const KeyLine& k) { appendNodeList(k.value, m.curLine.nodeRefs); }},
+            [](PolishParser& p, const KeyLine& k) { appendNodeList(k.value, p.line.nodeRefs); }},
     KeyRule{
         "nod", true,
-        [](cMapPolish& m, const KeyLine& k) { m.curLine.nodeRefs.push_back(nodeEntry(k.value)); }},
-    KeyRule{"hlevel", true,
-            [](cMapPolish& m, const KeyLine& k) {
-                enterHeightLevels(k.value, m.curLine.heightLevels);
-            }},
+        [](PolishParser& p, const KeyLine& k) { p.line.nodeRefs.push_back(nodeEntry(k.value)); }},
+    KeyRule{
+        "hlevel", true,
+        [](PolishParser& p, const KeyLine& k) { enterHeightLevels(k.value, p.line.heightLevels); }},
 };
 
 constexpr std::array polygonKeys = {
-    KeyRule{"type", false, [](cMapPolish& m, const KeyLine& k) { setType(m.curPolygon.type, k); }},
+    KeyRule{"type", false, [](PolishParser& p, const KeyLine& k) { setType(p.polygon.type, k); }},
     KeyRule{"label", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curPolygon.label = label(m, k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.polygon.label = label(p, k.value); }},
     KeyRule{"endlevel", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curPolygon.endLevel = parseInteger(k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.polygon.endLevel = parseInteger(k.value); }},
     KeyRule{"housenumber", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curPolygon.houseNumber = text(m, k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.polygon.houseNumber = text(p, k.value); }},
     KeyRule{"streetdesc", false,
-            [](cMapPolish& m, const KeyLine& k) {
-                m.curPolygon.streetDesc = text(m, removeLeadingCode(k.value));
+            [](PolishParser& p, const KeyLine& k) {
+                p.polygon.streetDesc = text(p, removeLeadingCode(k.value));
             }},
     KeyRule{"cityidx", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curPolygon.cityIdx = parseInteger(k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.polygon.cityIdx = parseInteger(k.value); }},
     KeyRule{"floors", false,
-            [](cMapPolish& m, const KeyLine& k) {
+            [](PolishParser& p, const KeyLine& k) {
                 if (const auto floors = scanDecimal(k.value))
-                    m.curPolygon.floorsHeight = low32(int64_t{3} * *floors);
+                    p.polygon.floorsHeight = low32(int64_t{3} * *floors);
             }},
     KeyRule{"dontfind", false,
-            [](cMapPolish& m, const KeyLine& k) { m.curPolygon.dontFind = isYes(k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.polygon.dontFind = isYes(k.value); }},
     KeyRule{"data", true,
-            [](cMapPolish& m, const KeyLine& k) { polyData(m, m.curPolygon, commitPolygon, k); }},
+            [](PolishParser& p, const KeyLine& k) { polyData(p, p.polygon, commitPolygon, k); }},
 };
 
 constexpr std::array restrictionKeys = {
     KeyRule{"traffpoints", false,
-            [](cMapPolish& m, const KeyLine& k) {
+            [](PolishParser& p, const KeyLine& k) {
                 const auto nodes = commaIntegers<3>(k.value);
-                m.pendingRestriction.node1 = nodes[0];
-                m.pendingRestriction.node2 = nodes[1];
-                m.pendingRestriction.node3 = nodes[2];
+                p.restriction.node1 = nodes[0];
+                p.restriction.node2 = nodes[1];
+                p.restriction.node3 = nodes[2];
             }},
     KeyRule{"traffroads", false,
-            [](cMapPolish& m, const KeyLine& k) {
+            [](PolishParser& p, const KeyLine& k) {
                 const auto roads = commaIntegers<2>(k.value);
-                m.pendingRestriction.road1 = roads[0];
-                m.pendingRestriction.road2 = roads[1];
+                p.restriction.road1 = roads[0];
+                p.restriction.road2 = roads[1];
             }},
 };
 
@@ -292,34 +292,34 @@ std::span<const KeyRule> keysOf(int32_t section) {
 
 // --- section markers ----------------------------------------------------
 
-void endObject(cMapPolish& m) {
-    switch (m.section) {
+void endObject(PolishParser& p) {
+    switch (p.section) {
     case sectionPoi:
-        commitPoi(m);
-        m.curPoi = mapPoi{};
+        commitPoi(p.map, p.poi);
+        p.poi = mapPoi{};
         break;
     case sectionPolyline:
-        commitLine(m);
-        m.curLine = mapPoly{};
+        commitLine(p.map, p.line);
+        p.line = mapPoly{};
         break;
     case sectionPolygon:
-        commitPolygon(m);
-        m.curPolygon = mapPoly{};
+        commitPolygon(p.map, p.polygon);
+        p.polygon = mapPoly{};
         break;
     case sectionImgId:
         break;
     default:
         return;
     }
-    m.section = sectionNone;
+    p.section = sectionNone;
 }
 
-void endSection(cMapPolish& m, int32_t section) {
-    if (m.section == section)
-        m.section = sectionNone;
+void endSection(PolishParser& p, int32_t section) {
+    if (p.section == section)
+        p.section = sectionNone;
 }
 
-using MarkerAction = void (*)(cMapPolish&);
+using MarkerAction = void (*)(PolishParser&);
 
 struct MarkerRule {
     std::string_view marker;
@@ -327,60 +327,60 @@ struct MarkerRule {
 };
 
 constexpr std::array markers = {
-    MarkerRule{"[img id]", [](cMapPolish& m) { m.section = sectionImgId; }},
-    MarkerRule{"[countries]", [](cMapPolish& m) { m.section = sectionCountries; }},
-    MarkerRule{"[regions]", [](cMapPolish& m) { m.section = sectionRegions; }},
-    MarkerRule{"[cities]", [](cMapPolish& m) { m.section = sectionCities; }},
+    MarkerRule{"[img id]", [](PolishParser& p) { p.section = sectionImgId; }},
+    MarkerRule{"[countries]", [](PolishParser& p) { p.section = sectionCountries; }},
+    MarkerRule{"[regions]", [](PolishParser& p) { p.section = sectionRegions; }},
+    MarkerRule{"[cities]", [](PolishParser& p) { p.section = sectionCities; }},
     MarkerRule{"[restrict]",
-               [](cMapPolish& m) {
-                   m.section = sectionRestrict;
-                   m.pendingRestriction = mapRestriction{};
+               [](PolishParser& p) {
+                   p.section = sectionRestrict;
+                   p.restriction = mapRestriction{};
                }},
     // An object left unfinished by another marker is dropped here.
     MarkerRule{"[poi]",
-               [](cMapPolish& m) {
-                   m.section = sectionPoi;
-                   m.curPoi = mapPoi{};
+               [](PolishParser& p) {
+                   p.section = sectionPoi;
+                   p.poi = mapPoi{};
                }},
     MarkerRule{"[polyline]",
-               [](cMapPolish& m) {
-                   m.section = sectionPolyline;
-                   m.curLine = mapPoly{};
+               [](PolishParser& p) {
+                   p.section = sectionPolyline;
+                   p.line = mapPoly{};
                }},
     MarkerRule{"[polygon]",
-               [](cMapPolish& m) {
-                   m.section = sectionPolygon;
-                   m.curPolygon = mapPoly{};
+               [](PolishParser& p) {
+                   p.section = sectionPolygon;
+                   p.polygon = mapPoly{};
                }},
     MarkerRule{"[end]", endObject},
-    MarkerRule{"[end-countries]", [](cMapPolish& m) { endSection(m, sectionCountries); }},
-    MarkerRule{"[end-regions]", [](cMapPolish& m) { endSection(m, sectionRegions); }},
-    MarkerRule{"[end-cities]", [](cMapPolish& m) { endSection(m, sectionCities); }},
+    MarkerRule{"[end-countries]", [](PolishParser& p) { endSection(p, sectionCountries); }},
+    MarkerRule{"[end-regions]", [](PolishParser& p) { endSection(p, sectionRegions); }},
+    MarkerRule{"[end-cities]", [](PolishParser& p) { endSection(p, sectionCities); }},
     MarkerRule{"[end-restrict]",
-               [](cMapPolish& m) {
-                   if (m.section != sectionRestrict)
+               [](PolishParser& p) {
+                   if (p.section != sectionRestrict)
                        return;
-                   m.restrictions.push_back(m.pendingRestriction);
-                   m.pendingRestriction = mapRestriction{};
-                   m.section = sectionNone;
+                   p.map.restrictions.push_back(p.restriction);
+                   p.restriction = mapRestriction{};
+                   p.section = sectionNone;
                }},
 };
 
-bool applyMarker(cMapPolish& map, std::string_view line) {
+bool applyMarker(PolishParser& parser, std::string_view line) {
     if (line.size() >= markerLengthLimit)
         return false;
     const std::string lower = lowerAscii(line);
     for (const MarkerRule& rule : markers) {
         if (lower == rule.marker) {
-            rule.apply(map);
+            rule.apply(parser);
             return true;
         }
     }
     return false;
 }
 
-void applyKey(cMapPolish& map, std::string_view line) {
-    const std::span<const KeyRule> rules = keysOf(map.section);
+void applyKey(PolishParser& parser, std::string_view line) {
+    const std::span<const KeyRule> rules = keysOf(parser.section);
     if (rules.empty())
         return;
     const size_t equals = line.find('=');
@@ -392,7 +392,7 @@ void applyKey(cMapPolish& map, std::string_view line) {
         if (matches) {
             k.suffix =
                 std::string_view(k.key).substr(rule.prefix ? rule.name.size() : k.key.size());
-            rule.apply(map, k);
+            rule.apply(parser, k);
             return;
         }
     }
@@ -400,12 +400,14 @@ void applyKey(cMapPolish& map, std::string_view line) {
 
 } // namespace
 
-void parseLine(cMapPolish& map, std::string_view line) {
-    line = line.substr(0, line.find('\0'));
-    if (line.empty())
+PolishParser::PolishParser(cMapPolish& target) : map(target) {}
+
+void PolishParser::parseLine(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    if (text.empty())
         return;
-    if (!applyMarker(map, line))
-        applyKey(map, line);
+    if (!applyMarker(*this, text))
+        applyKey(*this, text);
 }
 
 } // namespace zel

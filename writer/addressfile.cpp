@@ -1,8 +1,11 @@
 #include "writer/addressfile.h"
 
+#include "format/bytes.h"
+#include "format/layout.h"
 #include "platform/console.h"
 #include "platform/files.h"
-#include "writer/bytes.h"
+#include "writer/adrrecords.h"
+#include "writer/adrtree.h"
 #include "writer/messages.h"
 
 #include <algorithm>
@@ -13,10 +16,6 @@
 namespace zel {
 namespace {
 
-constexpr uint32_t classMask = 3;
-constexpr uint32_t kindPoint = 1;
-constexpr uint32_t kindStreet = 2;
-constexpr uint32_t kindHouse = 3;
 // Positions are stored as signed 32-bit values with -1 for "none"; a file
 // whose offsets go beyond is one we cannot write.
 constexpr uint64_t maxOffset = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
@@ -39,7 +38,7 @@ struct addressHeader {
 
 Bytes headerBytes(const addressHeader& header) {
     Bytes out;
-    putTag(out, "BADR");
+    putTag(out, layout::addressTag);
     putU8(out, 0);
     putU8(out, header.countries);
     putU16(out, header.regions);
@@ -51,10 +50,6 @@ Bytes headerBytes(const addressHeader& header) {
     putU32(out, header.stringBytes);
     putU32(out, 0);
     return out;
-}
-
-uint32_t kindClass(const mapAdrObject& object) {
-    return object.kind & classMask;
 }
 
 using objectList = std::vector<const mapAdrObject*>;
@@ -123,39 +118,44 @@ std::vector<houseWord> wordsOf(objectRange houses) {
 // Beyond the number the header can count, the items that would be written
 // last are left unused, so that the header's count still describes the file.
 template <treeItem Item>
-void keepWithinCount(std::vector<std::unique_ptr<Item>>& items, size_t ownerCount, size_t limit) {
+void keepWithinCount(std::vector<Item>& items, size_t ownerCount, size_t limit) {
     if (items.size() <= limit)
         return;
     std::stable_sort(items.begin(), items.end(), ownerThenName<Item>);
     size_t kept = 0;
-    for (auto& item : items) {
+    for (Item& item : items) {
         const bool knownOwner =
-            ownerCount == noOwners || static_cast<uint32_t>(item->ownerIndex) < ownerCount;
-        if (item->childPos == -1 || !knownOwner)
+            ownerCount == noOwners || static_cast<uint32_t>(item.ownerIndex) < ownerCount;
+        if (item.childPos == -1 || !knownOwner)
             continue;
         if (kept == limit)
-            item->childPos = -1;
+            item.childPos = -1;
         else
             ++kept;
     }
 }
 
-template <treeItem Item> uint64_t bytesOf(const std::vector<std::unique_ptr<Item>>& items) {
+template <treeItem Item> uint64_t bytesOf(const std::vector<Item>& items) {
     uint64_t total = 0;
-    for (const auto& item : items)
-        total += item->size();
+    for (const Item& item : items)
+        total += recordSize(item);
     return total;
 }
 
+// Writes the address data of one map. The tree is written from copies of the
+// map's tables: writing prunes them to what the file holds and fills in each
+// node's children, which is no business of the model.
 class cAddressWriter {
 public:
-    cAddressWriter(cMapPolish& map, platform::File& file) : map(map), file(file) {}
+    cAddressWriter(const cMapPolish& map, platform::File& file)
+        : map(map), countries(map.countries), regions(map.regions), cities(map.cities), file(file) {
+    }
 
     bool write() {
         addressHeader placeholder;
-        placeholder.countries = static_cast<uint8_t>(map.countries.size());
-        placeholder.regions = static_cast<uint16_t>(map.regions.size());
-        placeholder.cities = static_cast<uint32_t>(map.cities.size());
+        placeholder.countries = static_cast<uint8_t>(countries.size());
+        placeholder.regions = static_cast<uint16_t>(regions.size());
+        placeholder.cities = static_cast<uint32_t>(cities.size());
         const Bytes first = headerBytes(placeholder);
         if (!file.write(first.data(), first.size()))
             return false;
@@ -171,11 +171,10 @@ public:
     }
 
 private:
-    // Counts the bytes a record's write reports; 0 means the file refused it.
-    void advance(uint32_t written) {
-        if (written == 0)
-            failed = true;
-        grow(written);
+    template <typename Item> void writeItem(const Item& item) {
+        Bytes record;
+        putRecord(record, item);
+        writeBytes(record);
     }
 
     void writeBytes(const Bytes& bytes) {
@@ -196,7 +195,7 @@ private:
         for (const mapStrItem& street : map.streetNames) {
             if (failed)
                 return;
-            advance(street.writeFile(file));
+            writeItem(street);
         }
         header.strings = static_cast<uint32_t>(map.streetNames.size());
         header.stringBytes = position();
@@ -204,8 +203,8 @@ private:
 
     // The objects city by city, in the order of the cities' own indices.
     void writeObjects() {
-        std::stable_sort(map.cities.begin(), map.cities.end(),
-                         [](const auto& a, const auto& b) { return a->index < b->index; });
+        std::stable_sort(cities.begin(), cities.end(),
+                         [](const cCityInfo& a, const cCityInfo& b) { return a.index < b.index; });
         const objectList order = objectsInFileOrder(map.adrObjects);
         objectIter group = order.begin();
         while (group != order.end() && !failed) {
@@ -224,11 +223,10 @@ private:
     // it); cities are sorted by index.
     cCityInfo* findCity(uint32_t key) {
         const auto wanted = static_cast<int32_t>(key);
-        const auto at = std::lower_bound(map.cities.begin(), map.cities.end(), wanted,
-                                         [](const std::unique_ptr<cCityInfo>& city, int32_t index) {
-                                             return city->index < index;
-                                         });
-        return at != map.cities.end() && (*at)->index == wanted ? at->get() : nullptr;
+        const auto at = std::lower_bound(
+            cities.begin(), cities.end(), wanted,
+            [](const cCityInfo& city, int32_t index) { return city.index < index; });
+        return at != cities.end() && at->index == wanted ? &*at : nullptr;
     }
 
     void writeCityObjects(cCityInfo& city, objectIter first, objectIter last) {
@@ -244,7 +242,7 @@ private:
         record.pos = position();
         record.count = static_cast<uint32_t>(objects.size());
         for (objectIter at = objects.first; at != objects.last && !failed; ++at)
-            advance((*at)->writeFile(file));
+            writeItem(**at);
     }
 
     // Street by street: the houses, then their words; then one entry per
@@ -280,7 +278,7 @@ private:
         houseEntry.pos = static_cast<int32_t>(offset);
         houseEntry.count = static_cast<uint32_t>(houses.size());
         for (objectIter at = houses.first; at != houses.last && !failed; ++at)
-            advance((*at)->writeFile(file));
+            writeItem(**at);
         const std::vector<houseWord> words = wordsOf(houses);
         wordEntry.pos = static_cast<int32_t>(offset);
         wordEntry.count = static_cast<uint32_t>(words.size());
@@ -300,7 +298,7 @@ private:
         for (const cFilePos& entry : entries) {
             if (failed)
                 return;
-            advance(entry.writeFile(file));
+            writeItem(entry);
         }
     }
 
@@ -308,7 +306,7 @@ private:
     // they wrote, unless a write failed: then those not reached stay as well,
     // and the sizes no longer add up.
     template <treeItem Item, typename Writer>
-    void writeTreeSection(std::vector<std::unique_ptr<Item>>& items, Writer writeItems) {
+    void writeTreeSection(std::vector<Item>& items, Writer writeItems) {
         if (failed)
             return;
         if (offset + bytesOf(items) > maxOffset) {
@@ -324,31 +322,31 @@ private:
 
     void writeCities() {
         header.cityOffset = position();
-        writeTreeSection(map.cities, [this](uint32_t at) {
-            return writeChildren(map.cities, file, at, map.regions);
-        });
-        header.cities = static_cast<uint32_t>(map.cities.size());
+        writeTreeSection(cities,
+                         [this](uint32_t at) { return writeChildren(cities, file, at, regions); });
+        header.cities = static_cast<uint32_t>(cities.size());
     }
 
     void writeRegions() {
         header.regionOffset = position();
-        keepWithinCount(map.regions, map.countries.size(), maxRegions);
-        writeTreeSection(map.regions, [this](uint32_t at) {
-            return writeChildren(map.regions, file, at, map.countries);
-        });
-        header.regions = static_cast<uint16_t>(map.regions.size());
+        keepWithinCount(regions, countries.size(), maxRegions);
+        writeTreeSection(
+            regions, [this](uint32_t at) { return writeChildren(regions, file, at, countries); });
+        header.regions = static_cast<uint16_t>(regions.size());
     }
 
     void writeCountries() {
         header.countryOffset = position();
-        std::stable_sort(map.countries.begin(), map.countries.end(), ownerThenName<mapAdrItem>);
-        keepWithinCount(map.countries, noOwners, maxCountries);
-        writeTreeSection(map.countries,
-                         [this](uint32_t at) { return writeAll(map.countries, file, at); });
-        header.countries = static_cast<uint8_t>(map.countries.size());
+        std::stable_sort(countries.begin(), countries.end(), ownerThenName<mapAdrItem>);
+        keepWithinCount(countries, noOwners, maxCountries);
+        writeTreeSection(countries, [this](uint32_t at) { return writeAll(countries, file, at); });
+        header.countries = static_cast<uint8_t>(countries.size());
     }
 
-    cMapPolish& map;
+    const cMapPolish& map;
+    std::vector<mapAdrItem> countries;
+    std::vector<mapAdrItem> regions;
+    std::vector<cCityInfo> cities;
     platform::File& file;
     addressHeader header;
     // Bytes written after the header: every position in the file counts from
@@ -359,7 +357,7 @@ private:
 
 } // namespace
 
-bool writeAddressFile(cMapPolish& map, uint32_t levelIndex, const std::u16string& path) {
+bool writeAddressFile(const cMapPolish& map, uint32_t levelIndex, const std::u16string& path) {
     platform::File file;
     if (!file.open(path, platform::File::Mode::write)) {
         platform::printNarrow(writerMessages::sideFileFailed(path));

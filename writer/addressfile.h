@@ -3,7 +3,7 @@
 // region and country tree. Only level 0 carries address data.
 #pragma once
 
-#include "reader/model.h"
+#include "model/mappolish.h"
 
 #include <cstdint>
 #include <string>
@@ -11,11 +11,11 @@
 namespace zel {
 
 // Writes the whole address file at `path` ("<map><level>.badr"). Level 0 gets
-// the map's address data, and the address tables lose what the file leaves
-// out: cities without objects, regions without written cities, countries
-// without written regions, and the items of an unknown owner. Every other
-// level gets the header alone ("BADR" and 32 zero bytes). A file that cannot
-// be written whole is reported, removed, and false is returned.
-bool writeAddressFile(cMapPolish& map, uint32_t levelIndex, const std::u16string& path);
+// the map's address data, without what the file leaves out: cities without
+// objects, regions without written cities, countries without written regions,
+// and the items of an unknown owner. Every other level gets the header alone
+// ("BADR" and 32 zero bytes). A file that cannot be written whole is reported,
+// removed, and false is returned.
+bool writeAddressFile(const cMapPolish& map, uint32_t levelIndex, const std::u16string& path);
 
 } // namespace zel

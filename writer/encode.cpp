@@ -12,30 +12,7 @@
 namespace zel {
 namespace {
 
-// Level units per degree at the finest level: 2^26 / 360.
-constexpr double unitsPerDegree26 = 186413.51111111112;
-
 constexpr int32_t maxTwoByteOffset = 32767;
-
-// Truncation toward zero into i32 for any double: out-of-range values stick
-// to the limits and NaN becomes 0, so no input can reach an undefined cast.
-int32_t truncToI32(double v) {
-    if (std::isnan(v))
-        return 0;
-    if (v >= 2147483648.0)
-        return std::numeric_limits<int32_t>::max();
-    if (v <= -2147483649.0)
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(v);
-}
-
-int32_t roundHalfAway(double v) {
-    return truncToI32(v >= 0.0 ? v + 0.5 : v - 0.5);
-}
-
-double levelScale(uint8_t bits) {
-    return std::ldexp(1.0, bits) / 360.0;
-}
 
 // How far a finest-level value is shifted to reach `bits`; levels finer than
 // the finest are not shifted at all.
@@ -60,9 +37,9 @@ bool isLowSurrogate(char16_t unit) {
 // The part of a label a record can hold. A cut through a surrogate pair would
 // leave half a character that no reader can show, so the cut moves before it.
 std::u16string_view recordLabel(const std::u16string& label) {
-    if (label.size() <= maxLabelUnits)
+    if (label.size() <= layout::maxLabelUnits)
         return label;
-    size_t length = maxLabelUnits;
+    size_t length = layout::maxLabelUnits;
     if (isHighSurrogate(label[length - 1]) && isLowSurrogate(label[length]))
         --length;
     return std::u16string_view(label.data(), length);
@@ -143,12 +120,6 @@ int32_t turnAt(mapLevelPoint prev, mapLevelPoint low, mapLevelPoint next) {
 
 } // namespace
 
-mapLevelPoint toLevelUnits(mapPoint p, uint8_t bits) {
-    const double scale = levelScale(bits);
-    return {roundHalfAway(static_cast<double>(p.x) * scale),
-            roundHalfAway(static_cast<double>(p.y) * scale)};
-}
-
 void putOffset(Bytes& out, int32_t offset) {
     if (offset < 0) {
         putU8(out, 0);
@@ -183,22 +154,22 @@ uint32_t edgeFlags(mapPoint p, const mapRect& rect) {
 
 void encodePoi(Bytes& out, const mapPoi& poi, mapLevelPoint base, uint8_t bits) {
     const std::u16string_view label = recordLabel(poi.label);
-    putHeader(out, recordPoi, label, poi.type, 1);
+    putHeader(out, layout::recordPoi, label, poi.type, 1);
     putPoint(out, toLevelUnits(poi.pos, bits), base);
     putLabel(out, label);
 }
 
 void encodeLine(Bytes& out, const mapPoly& line, const mapRect& rect, mapLevelPoint base,
                 uint8_t bits) {
-    const size_t count = std::min(line.points.size(), maxPartPoints);
+    const size_t count = std::min(line.points.size(), layout::maxPartPoints);
     const bool isCut = count < line.points.size();
     const std::u16string_view label = recordLabel(line.label);
 
-    uint8_t flags = recordLine;
+    uint8_t flags = layout::recordLine;
     if (line.roadId != 0)
-        flags |= recordRouting;
+        flags |= layout::recordRouting;
     if (!line.heights.empty())
-        flags |= recordExtra;
+        flags |= layout::recordExtra;
     putHeader(out, flags, label, line.type, count);
 
     for (size_t i = 0; i < count; ++i) {
@@ -216,7 +187,7 @@ void encodeLine(Bytes& out, const mapPoly& line, const mapRect& rect, mapLevelPo
 
     // One height per written point, whatever the heights pass left behind, so
     // that a reader can step through the block by the header's count.
-    if ((flags & recordExtra) != 0) {
+    if ((flags & layout::recordExtra) != 0) {
         for (size_t i = 0; i < count; ++i) {
             const float height = i < line.heights.size() ? line.heights[i] : 0.0f;
             putI32(out, truncToI32(static_cast<double>(height)));
@@ -225,7 +196,7 @@ void encodeLine(Bytes& out, const mapPoly& line, const mapRect& rect, mapLevelPo
 
     putLabel(out, label);
 
-    if ((flags & recordRouting) != 0) {
+    if ((flags & layout::recordRouting) != 0) {
         // A node on a point that was cut off would point past the record's end.
         std::vector<mapNodeRef> refs;
         refs.reserve(line.nodeRefs.size());
@@ -244,12 +215,12 @@ void encodeLine(Bytes& out, const mapPoly& line, const mapRect& rect, mapLevelPo
 }
 
 void encodePolygon(Bytes& out, const mapPoly& polygon, mapLevelPoint base, uint8_t bits) {
-    const size_t count = std::min(polygon.points.size(), maxPartPoints);
+    const size_t count = std::min(polygon.points.size(), layout::maxPartPoints);
     const std::u16string_view label = recordLabel(polygon.label);
     const bool hasFloors = polygon.floorsHeight != -1;
 
-    putHeader(out, hasFloors ? recordPolygon | recordExtra : recordPolygon, label, polygon.type,
-              count);
+    putHeader(out, hasFloors ? layout::recordPolygon | layout::recordExtra : layout::recordPolygon,
+              label, polygon.type, count);
     if (hasFloors)
         putU16(out, static_cast<uint16_t>(static_cast<uint32_t>(polygon.floorsHeight)));
 

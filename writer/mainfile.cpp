@@ -1,9 +1,10 @@
 #include "writer/mainfile.h"
 
+#include "format/bytes.h"
+#include "format/crc32.h"
+#include "format/layout.h"
+#include "model/labelchars.h"
 #include "platform/files.h"
-#include "reader/labelchars.h"
-#include "writer/bytes.h"
-#include "writer/crc32.h"
 
 #include <array>
 #include <cstring>
@@ -13,9 +14,8 @@ namespace zel {
 namespace {
 
 using platform::File;
-using namespace mainFile;
+using namespace layout;
 
-constexpr std::string_view banner = "mp2zel map compiler";
 constexpr size_t copyPieceSize = 4096;
 
 bool readExact(File& file, void* buffer, size_t count) {
@@ -40,7 +40,7 @@ bool fitsOffset(uint64_t value) {
 
 class MainFileWriter {
 public:
-    MainFileWriter(cMapZEL& writer, const std::u16string& path)
+    MainFileWriter(const cMapZEL& writer, const std::u16string& path)
         : writer(writer), tempPath(path + u".tmp") {}
 
     bool write(const std::u16string& path) {
@@ -73,20 +73,20 @@ private:
     bool emit(const Bytes& bytes) { return emit(bytes.data(), bytes.size()); }
 
     bool mergeCharFiles() {
-        writer.labelChars.clear();
-        mergeLabelChars(writer.labelChars, u"0123456789");
+        chars.clear();
+        mergeLabelChars(chars, u"0123456789");
         for (const mapSideFiles& group : writer.sideFiles) {
             if (!mergeCharFile(group.charFile))
                 return false;
         }
-        return writer.labelChars.size() <= maxChars;
+        return chars.size() <= maxChars;
     }
 
     bool mergeCharFile(const std::u16string& name) {
         File file;
         std::array<uint8_t, charHeaderSize> header{};
         if (!file.open(name, File::Mode::read) || !readExact(file, header.data(), header.size()) ||
-            !hasTag(header.data(), "BCHR")) {
+            !hasTag(header.data(), charTag)) {
             return false;
         }
         Bytes data(getU16(header.data() + 4));
@@ -100,31 +100,31 @@ private:
                 break;
             units.push_back(unit);
         }
-        mergeLabelChars(writer.labelChars, units);
+        mergeLabelChars(chars, units);
         file.close();
         platform::removeFile(name);
         return true;
     }
 
     bool writeHeaderAndChars() {
-        const auto byteLength = static_cast<uint16_t>(2 * writer.labelChars.size());
+        const auto byteLength = static_cast<uint16_t>(2 * chars.size());
         header.assign(headerSize, 0);
-        std::memcpy(header.data(), "ZEL\x1A", 4);
-        header[8] = 0;
-        header[9] = 9;
+        std::memcpy(header.data(), magic.data(), magic.size());
+        header[versionOffset] = versionMajor;
+        header[versionOffset + 1] = versionMinor;
         std::memcpy(header.data() + bannerOffset, banner.data(), banner.size());
         setU32(header.data() + levelCountOffset, static_cast<uint32_t>(writer.sideFiles.size()));
         setU32(header.data() + directoryOffsetField, charBlockOffset + charHeaderSize + byteLength);
         setU32(header.data() + charOffsetField, charBlockOffset);
 
-        Bytes chars;
-        putTag(chars, "BCHR");
-        putU16(chars, byteLength);
-        putU16(chars, 0);
-        for (char16_t unit : writer.labelChars)
-            putU16(chars, unit);
+        Bytes block;
+        putTag(block, charTag);
+        putU16(block, byteLength);
+        putU16(block, 0);
+        for (char16_t unit : chars)
+            putU16(block, unit);
         dataOffset = charBlockOffset + charHeaderSize + byteLength;
-        return emit(header) && emit(chars);
+        return emit(header) && emit(block);
     }
 
     // Opens an index file and reads its header; the file must hold every
@@ -135,10 +135,10 @@ private:
             return false;
         const int64_t size = file.size();
         if (size < 0 || !readExact(file, indexHeader.data(), indexHeader.size()) ||
-            !hasTag(indexHeader.data(), "BIDX")) {
+            !hasTag(indexHeader.data(), indexTag)) {
             return false;
         }
-        const uint64_t count = getU32(indexHeader.data() + 8);
+        const uint64_t count = getU32(indexHeader.data() + indexEntryCountField);
         return static_cast<uint64_t>(size) >= indexHeaderSize + indexEntrySize * count;
     }
 
@@ -148,8 +148,8 @@ private:
             Bytes indexHeader;
             if (!readIndexHeader(file, group.indexFile, indexHeader))
                 return false;
-            dataOffset +=
-                indexHeaderSize + uint64_t{indexEntrySize} * getU32(indexHeader.data() + 8);
+            dataOffset += indexHeaderSize + uint64_t{indexEntrySize} *
+                                                getU32(indexHeader.data() + indexEntryCountField);
         }
         return true;
     }
@@ -176,10 +176,10 @@ private:
         const uint64_t addressOffset = routingOffset + *routingSize;
         if (!fitsOffset(addressOffset))
             return false;
-        setU32(indexHeader.data() + 16, static_cast<uint32_t>(routingOffset));
-        setU32(indexHeader.data() + 20, static_cast<uint32_t>(addressOffset));
+        setU32(indexHeader.data() + indexRoutingOffsetField, static_cast<uint32_t>(routingOffset));
+        setU32(indexHeader.data() + indexAddressOffsetField, static_cast<uint32_t>(addressOffset));
 
-        const uint32_t count = getU32(indexHeader.data() + 8);
+        const uint32_t count = getU32(indexHeader.data() + indexEntryCountField);
         Bytes entries(uint64_t{indexEntrySize} * count);
         if (!readExact(file, entries.data(), entries.size()))
             return false;
@@ -236,8 +236,11 @@ private:
         return out.seek(0) && out.write(header.data(), header.size()) && out.flush() && out.close();
     }
 
-    cMapZEL& writer;
+    const cMapZEL& writer;
     std::u16string tempPath;
+    // The character set of the whole file: the digits and every level's
+    // characters.
+    std::u16string chars;
     File out;
     cCrc32 crc;
     Bytes header;
@@ -248,7 +251,7 @@ private:
 
 } // namespace
 
-bool writeMainFile(cMapZEL& writer, const std::u16string& path) {
+bool writeMainFile(const cMapZEL& writer, const std::u16string& path) {
     MainFileWriter mainFileWriter(writer, path);
     if (mainFileWriter.write(path))
         return true;

@@ -1,8 +1,9 @@
 #include "writer/routingfile.h"
 
-#include "routing/adjustments.h"
+#include "format/layout.h"
 
 #include <algorithm>
+#include <span>
 #include <tuple>
 #include <vector>
 
@@ -23,14 +24,40 @@ uint32_t count32(uint64_t count) {
     return static_cast<uint32_t>(count & 0xFFFFFFFF);
 }
 
+// Bytes of the boundary cost table: 6 per boundary node with costs, 12 per
+// cost.
+uint64_t externCostTableSize(const cRouteInfo& routeInfo) {
+    uint64_t size = 0;
+    for (const auto& [node, costs] : routeInfo.externCosts)
+        size += 6 + 12 * uint64_t{costs.size()};
+    return size;
+}
+
+// The largest boundary cost; 0 when there is none.
+uint32_t largestExternCost(const cRouteInfo& routeInfo) {
+    uint32_t largest = 0;
+    for (const auto& [node, costs] : routeInfo.externCosts) {
+        for (const mapExternCost& cost : costs)
+            largest = std::max(largest, cost.cost);
+    }
+    return largest;
+}
+
+// Road index 0 is "no road" and has nothing to route on: the road table
+// starts at road index 1, so entry k is road index k + 1.
+std::span<const mapRoadParams> writtenRoads(const cRouteInfo& routeInfo) {
+    std::span<const mapRoadParams> roads = routeInfo.roads;
+    return roads.empty() ? roads : roads.subspan(1);
+}
+
 void putHeader(Bytes& out, const cRouteInfo& routeInfo, size_t restrictionCount) {
     const uint64_t section3Offset =
-        4 * uint64_t{routeInfo.roads.size()} + 12 * uint64_t{routeInfo.externNodes.size()};
+        4 * uint64_t{writtenRoads(routeInfo).size()} + 12 * uint64_t{routeInfo.externNodes.size()};
     const uint64_t section4Offset = section3Offset + externCostTableSize(routeInfo);
-    putTag(out, "BRIF");
+    putTag(out, layout::routingTag);
     putU32(out, count32(section3Offset));
     putU32(out, count32(section4Offset));
-    putU32(out, count32(routeInfo.roads.size()));
+    putU32(out, count32(writtenRoads(routeInfo).size()));
     putU32(out, count32(routeInfo.nodeArcs.size()));
     putU32(out, count32(routeInfo.adjustments.size()));
     putU32(out, count32(routeInfo.replacements.size()));
@@ -41,7 +68,7 @@ void putHeader(Bytes& out, const cRouteInfo& routeInfo, size_t restrictionCount)
 }
 
 void putRoads(Bytes& out, const cRouteInfo& routeInfo) {
-    for (const mapRoadParams& road : routeInfo.roads) {
+    for (const mapRoadParams& road : writtenRoads(routeInfo)) {
         putU8(out, speedClass(road.speed));
         putU8(out, road.roadClass);
         putU8(out, road.roadFlags);
@@ -130,17 +157,12 @@ uint8_t speedClass(uint8_t speed) {
     return result;
 }
 
-Bytes routingFile(cMapPolish& map, uint32_t levelIndex) {
-    cRouteInfo& routeInfo = map.routeInfo;
-    // Road index 0 is "no road" and has nothing to route on. Section entry k
-    // is therefore road index k + 1; the level-0 file is the first written,
-    // so it lacks exactly that entry.
-    if (!routeInfo.roads.empty())
-        routeInfo.roads.erase(routeInfo.roads.begin());
+Bytes routingFile(const cMapPolish& map, uint32_t levelIndex) {
+    const cRouteInfo& routeInfo = map.routeInfo;
     Bytes out;
     if (levelIndex != 0) {
-        putTag(out, "BRIF");
-        out.resize(routingFileHeaderSize, 0);
+        putTag(out, layout::routingTag);
+        out.resize(layout::routingHeaderSize, 0);
         return out;
     }
     putHeader(out, routeInfo, map.tempRestrictions.size());

@@ -1,9 +1,18 @@
 #include "writer/sidefile.h"
 
 #include "platform/console.h"
+#include "platform/utf.h"
 #include "writer/messages.h"
 
 namespace zel {
+
+mapSideFiles sideFilesOf(const std::u16string& mapPath, uint32_t levelIndex) {
+    const std::u16string stem = mapPath + platform::fromAscii(std::to_string(levelIndex));
+    const auto named = [&](std::u16string_view suffix) { return stem + std::u16string(suffix); };
+    return {named(sideFileSuffix::index), named(sideFileSuffix::blocks),
+            named(sideFileSuffix::address), named(sideFileSuffix::chars),
+            named(sideFileSuffix::routing)};
+}
 
 cSideFile::cSideFile(std::u16string fileName) : name(std::move(fileName)) {
     if (!file.open(name, platform::File::Mode::write))

@@ -1,12 +1,36 @@
-// Writing one side file whole or not at all.
+// The side files a tiled level leaves next to its map, and writing one of
+// them whole or not at all.
 #pragma once
 
+#include "format/bytes.h"
 #include "platform/files.h"
-#include "writer/bytes.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zel {
+
+// The five files of one tiled level, named "<map path><level index><suffix>",
+// e.g. in/maps/town.mp0.blck; merged into the main file at the end.
+struct mapSideFiles {
+    std::u16string indexFile;
+    std::u16string blockFile;
+    std::u16string addressFile;
+    std::u16string charFile;
+    std::u16string routingFile;
+};
+
+namespace sideFileSuffix {
+constexpr std::u16string_view index = u".bidx";
+constexpr std::u16string_view blocks = u".blck";
+constexpr std::u16string_view address = u".badr";
+constexpr std::u16string_view chars = u".bchr";
+constexpr std::u16string_view routing = u".brif";
+} // namespace sideFileSuffix
+
+// The names of the side files of level `levelIndex` of the map at `mapPath`.
+mapSideFiles sideFilesOf(const std::u16string& mapPath, uint32_t levelIndex);
 
 // A side file being written. A file that cannot be created or written is
 // reported once and removed when closed: the main file then misses it and is

@@ -1,5 +1,7 @@
 #include "writer/squares.h"
 
+#include "format/layout.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,7 +9,6 @@ namespace zel {
 namespace {
 
 constexpr double secondsPerDegree = 3600.0;
-constexpr uint32_t secondsAround = 1296000;
 
 // Truncation toward zero of a float in the range of the grid, saturated.
 int32_t truncated(double value) {
@@ -43,7 +44,7 @@ int32_t settledCell(float value, float squareDeg) {
 
 squareGrid::squareGrid(uint32_t squareSize, uint8_t bits)
     : squareSize(squareSize), squareDeg(static_cast<float>(squareSize / secondsPerDegree)),
-      squaresPerRow(secondsAround / squareSize),
+      squaresPerRow(layout::secondsPerTurn / squareSize),
       squareUnits(std::ldexp(1.0, std::min<int>(bits, 62)) * squareSize / secondsPerDegree / 360.0),
       bits(bits) {}
 

@@ -2,8 +2,8 @@
 // longitude 0, latitude 0, numbered row × squaresPerRow + column.
 #pragma once
 
-#include "reader/model.h"
-#include "writer/clip.h"
+#include "geometry/clip.h"
+#include "model/mappolish.h"
 #include "writer/encode.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "writer/tiling.h"
 
-#include "driver/progress.h"
+#include "geometry/clip.h"
 #include "platform/console.h"
+#include "platform/progress.h"
 #include "writer/addressfile.h"
-#include "writer/clip.h"
 #include "writer/encode.h"
 #include "writer/messages.h"
 #include "writer/routingfile.h"
@@ -97,12 +97,11 @@ std::vector<int32_t> lineSquares(const squareGrid& grid, const std::vector<mapPo
     return numbers;
 }
 
-void distributeLines(std::vector<mapPoly>& lines, squareList& list, cProgress& progress) {
+void distributeLines(const std::vector<mapPoly>& lines, squareList& list, cProgress& progress) {
     progress.start(msg::polylinesLabel, static_cast<uint32_t>(lines.size()));
     std::vector<mapPoly> parts;
-    for (mapPoly& line : lines) {
+    for (const mapPoly& line : lines) {
         if (!line.points.empty()) {
-            line.bbox = boundingBox(line.points);
             for (int32_t number : lineSquares(list.grid, line.points)) {
                 if (!list.contains(number)) {
                     platform::printNarrow(msg::polylineOutOfMap);
@@ -205,7 +204,7 @@ void encodeSquare(const mapSquare& square, const mapRect& rect, mapLevelPoint ba
 
 Bytes blockHeader(const mapSquare& square, uint32_t length, mapLevelPoint base) {
     Bytes header;
-    putTag(header, "BLCK");
+    putTag(header, layout::blockTag);
     putU32(header, static_cast<uint32_t>(square.pois.size()));
     putU32(header, static_cast<uint32_t>(square.lines.size()));
     putU32(header, static_cast<uint32_t>(square.polygons.size()));
@@ -215,13 +214,19 @@ Bytes blockHeader(const mapSquare& square, uint32_t length, mapLevelPoint base) 
     return header;
 }
 
-// The blocks of the non-empty squares, ascending by number, and their index.
-void writeBlocks(cMapZEL& writer, const squareList& list, const std::u16string& name,
-                 cProgress& progress) {
+struct mapSquareRef {
+    int32_t number = 0;
+    uint32_t blockOffset = 0;
+};
+
+// The blocks of the non-empty squares, ascending by number; returns their
+// index entries.
+std::vector<mapSquareRef> writeBlocks(const squareList& list, const std::u16string& name,
+                                      cProgress& progress) {
     const squareGrid& grid = list.grid;
     progress.start(msg::writeSquaresLabel,
                    static_cast<uint32_t>(std::min<uint64_t>(list.size(), UINT32_MAX)));
-    writer.squareIndex.clear();
+    std::vector<mapSquareRef> squareIndex;
     cSideFile file(name);
     Bytes records;
     records.reserve(recordBufferSize);
@@ -233,11 +238,10 @@ void writeBlocks(cMapZEL& writer, const squareList& list, const std::u16string& 
         grid.columnAndRow(number, column, row);
         const mapLevelPoint base = grid.basePoint(column, row);
         encodeSquare(square, grid.rectangle(column, row), base, grid.bits, records);
-        writer.writePos = static_cast<uint32_t>(records.size());
         // Block offsets are 32-bit; a larger block file cannot be indexed.
         if (file.size() > UINT32_MAX)
             file.fail();
-        writer.squareIndex.push_back({number, static_cast<uint32_t>(file.size())});
+        squareIndex.push_back({number, static_cast<uint32_t>(file.size())});
         file.write(blockHeader(square, static_cast<uint32_t>(records.size()), base));
         file.write(records);
         progress.tick();
@@ -247,21 +251,23 @@ void writeBlocks(cMapZEL& writer, const squareList& list, const std::u16string& 
     progress.finish();
     file.close();
     platform::printNarrow(msg::allDone);
+    return squareIndex;
 }
 
-Bytes indexFile(const cMapZEL& writer, const squareList& list, uint32_t levelIndex) {
+Bytes indexFile(const std::vector<mapSquareRef>& squareIndex, const squareList& list,
+                uint32_t levelIndex) {
     Bytes out;
-    putTag(out, "BIDX");
+    putTag(out, layout::indexTag);
     putU8(out, static_cast<uint8_t>(levelIndex));
     putU8(out, list.grid.bits);
     putU16(out, 0);
-    putU32(out, static_cast<uint32_t>(writer.squareIndex.size()));
+    putU32(out, static_cast<uint32_t>(squareIndex.size()));
     putU32(out, list.grid.squareSize);
     putU32(out, 0);
     putU32(out, 0);
     for (int32_t bound : {list.range.c0, list.range.r0, list.range.c1, list.range.r1})
         putI32(out, bound);
-    for (const mapSquareRef& entry : writer.squareIndex) {
+    for (const mapSquareRef& entry : squareIndex) {
         putI32(out, entry.number);
         putU32(out, entry.blockOffset);
     }
@@ -270,7 +276,7 @@ Bytes indexFile(const cMapZEL& writer, const squareList& list, uint32_t levelInd
 
 Bytes charFile(const std::u16string& chars) {
     Bytes out;
-    putTag(out, "BCHR");
+    putTag(out, layout::charTag);
     putU16(out, static_cast<uint16_t>(2 * chars.size()));
     putU16(out, 0);
     for (char16_t c : chars)
@@ -280,9 +286,10 @@ Bytes charFile(const std::u16string& chars) {
 
 } // namespace
 
-void writeSquares(cMapZEL& writer, const std::u16string& mapPath, uint32_t levelIndex,
+void writeSquares(const cMapPolish& map, const std::u16string& mapPath, uint32_t levelIndex,
                   uint32_t squareSize, uint8_t bits) {
-    mapLevel& level = writer.levels[levelIndex];
+    const mapLevel& level = map.levels[levelIndex];
+    const mapSideFiles files = sideFilesOf(mapPath, levelIndex);
     const squareGrid grid(squareSize, bits);
     squareList list(grid, level.bbox);
     cProgress progress;
@@ -290,13 +297,13 @@ void writeSquares(cMapZEL& writer, const std::u16string& mapPath, uint32_t level
     distributePois(level.pois, list, progress);
     distributePolygons(level.polygons, list, progress);
 
-    writeBlocks(writer, list, sideFileName(mapPath, levelIndex, u".blck"), progress);
-    std::sort(writer.squareIndex.begin(), writer.squareIndex.end(),
+    std::vector<mapSquareRef> squareIndex = writeBlocks(list, files.blockFile, progress);
+    std::sort(squareIndex.begin(), squareIndex.end(),
               [](const mapSquareRef& a, const mapSquareRef& b) { return a.number < b.number; });
-    writeSideFile(sideFileName(mapPath, levelIndex, u".bidx"), indexFile(writer, list, levelIndex));
-    writeSideFile(sideFileName(mapPath, levelIndex, u".bchr"), charFile(writer.labelChars));
-    writeSideFile(sideFileName(mapPath, levelIndex, u".brif"), routingFile(writer, levelIndex));
-    writeAddressFile(writer, levelIndex, sideFileName(mapPath, levelIndex, u".badr"));
+    writeSideFile(files.indexFile, indexFile(squareIndex, list, levelIndex));
+    writeSideFile(files.charFile, charFile(map.labelChars));
+    writeSideFile(files.routingFile, routingFile(map, levelIndex));
+    writeAddressFile(map, levelIndex, files.addressFile);
 }
 
 } // namespace zel

@@ -3,15 +3,16 @@
 // routing and address data.
 #pragma once
 
-#include "writer/mapzel.h"
+#include "model/mappolish.h"
 
 #include <cstdint>
 #include <string>
 
 namespace zel {
 
-// Writes "<mapPath><levelIndex>.blck" and its four companions next to the map.
-void writeSquares(cMapZEL& writer, const std::u16string& mapPath, uint32_t levelIndex,
+// Writes "<mapPath><levelIndex>.blck" and its four companions next to the map
+// (sideFilesOf).
+void writeSquares(const cMapPolish& map, const std::u16string& mapPath, uint32_t levelIndex,
                   uint32_t squareSize, uint8_t bits);
 
 } // namespace zel

@@ -2,6 +2,7 @@
 // what the reader stored with a count made here, line by line, independently
 // of the reader's own code.
 #include "format/zelfile.h"
+#include "passes/run.h"
 #include "platform/console.h"
 #include "platform/utf.h"
 #include "reader/load.h"
@@ -139,6 +140,7 @@ TEST(Corpus, EveryRealMapIsReadCompletely) {
         cMapPolish map;
         platform::ConsoleCapture console;
         ASSERT_TRUE(load(map, platform::fromSystemName(path.string())));
+        runPasses(map);
         EXPECT_EQ(map.levels.size(), expected.levels);
         EXPECT_EQ(map.countries.size(), expected.countries);
         EXPECT_EQ(map.regions.size(), expected.regions);
@@ -147,9 +149,10 @@ TEST(Corpus, EveryRealMapIsReadCompletely) {
         // reading; as read, every one is there.
         EXPECT_LE(map.restrictions.size(), expected.restrictions);
         cMapPolish parsed;
+        PolishParser parser(parsed);
         const std::vector<std::string> lines = splitLines(test::readFile(path));
         for (const std::string& line : lines)
-            parseLine(parsed, line);
+            parser.parseLine(line);
         EXPECT_EQ(parsed.restrictions.size(), expected.restrictions);
         EXPECT_EQ(map.poiCount, expected.pois);
         EXPECT_EQ(map.lineCount, expected.lines);

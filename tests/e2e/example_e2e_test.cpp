@@ -72,7 +72,7 @@ TEST(Example, TownCompilesToAValidFileWithItsObjectsInPlace) {
     const format::Block* block = nullptr;
     const format::Record* city = findRecord(zel.levels[0], u"Brookfield", square, block);
     ASSERT_NE(city, nullptr);
-    EXPECT_EQ(city->kind, format::kindPoi);
+    EXPECT_EQ(city->kind, layout::recordPoi);
     EXPECT_EQ(city->type, 0x0800);
     const double squareDeg = 90.0 / 3600.0;
     const int32_t column = static_cast<int32_t>(12.40110 / squareDeg);
@@ -85,14 +85,14 @@ TEST(Example, TownCompilesToAValidFileWithItsObjectsInPlace) {
     // The routable street keeps its road number and nodes on level 0.
     const format::Record* street = findRecord(zel.levels[0], u"Main Street", square, block);
     ASSERT_NE(street, nullptr);
-    EXPECT_EQ(street->kind, format::kindLine);
+    EXPECT_EQ(street->kind, layout::recordLine);
     EXPECT_TRUE(street->hasRouting);
     EXPECT_FALSE(street->nodeRefs.empty());
     // The town hall gets its two floors (three metres each).
     const format::Record* hall = nullptr;
     for (const format::Block& b : zel.levels[0].blocks) {
         for (const format::Record& r : b.records) {
-            if (r.kind == format::kindPolygon && r.type == 0x13)
+            if (r.kind == layout::recordPolygon && r.type == 0x13)
                 hall = &r;
         }
     }

@@ -1,7 +1,7 @@
 #include "format/zelfile.h"
 #include "support/zelsample.h"
 
-#include "writer/bytes.h"
+#include "format/bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -346,7 +346,7 @@ TEST(ReadZel, ValidFileDecodesCompletely) {
 
     const Record& line = block.records[0];
     EXPECT_EQ(line.offset, b.recordAt[0][0][0]);
-    EXPECT_EQ(line.kind, kindLine);
+    EXPECT_EQ(line.kind, layout::recordLine);
     EXPECT_EQ(line.type, 0x0401);
     EXPECT_EQ(line.label, u"Main St");
     EXPECT_EQ(line.offsets, (std::vector<Offset>{{0, 5}, {127, 128}, {300, 32767}}));
@@ -357,13 +357,13 @@ TEST(ReadZel, ValidFileDecodesCompletely) {
     EXPECT_EQ(line.nodeRefs, (std::vector<NodeRef>{{0, 4, 0}, {2, -9, 1}}));
 
     const Record& poi = block.records[1];
-    EXPECT_EQ(poi.kind, kindPoi);
+    EXPECT_EQ(poi.kind, layout::recordPoi);
     EXPECT_EQ(poi.label, u"Caf\u00E9");
     EXPECT_EQ(poi.offsets, (std::vector<Offset>{{200, 3}}));
     EXPECT_FALSE(poi.hasRouting);
 
     const Record& polygon = block.records[2];
-    EXPECT_EQ(polygon.kind, kindPolygon);
+    EXPECT_EQ(polygon.kind, layout::recordPolygon);
     EXPECT_TRUE(polygon.hasFloors);
     EXPECT_EQ(polygon.floors, 20);
     EXPECT_EQ(polygon.offsets.size(), 3u);

@@ -1,6 +1,6 @@
 // Random geometry against random rectangles: clipping must end, and every
 // polygon ring it yields must lie in the closed rectangle.
-#include "writer/clip.h"
+#include "geometry/clip.h"
 
 #include <cmath>
 #include <cstdint>

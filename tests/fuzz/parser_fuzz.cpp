@@ -7,6 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zel::cMapPolish map;
+    zel::PolishParser parser(map);
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     size_t start = 0;
     while (start <= text.size()) {
@@ -14,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (end == std::string_view::npos)
             end = text.size();
         if (end > start)
-            zel::parseLine(map, text.substr(start, end - start));
+            parser.parseLine(text.substr(start, end - start));
         start = end + 1;
     }
-    zel::commitPoi(map);
-    zel::commitLine(map);
-    zel::commitPolygon(map);
+    zel::commitPoi(map, parser.poi);
+    zel::commitLine(map, parser.line);
+    zel::commitPolygon(map, parser.polygon);
     return 0;
 }

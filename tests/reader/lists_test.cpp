@@ -1,5 +1,5 @@
+#include "model/names.h"
 #include "reader/lists.h"
-#include "reader/names.h"
 
 #include <gtest/gtest.h>
 

@@ -8,12 +8,15 @@
 namespace zel {
 namespace {
 
-// Feeds the lines of `text` to the parser as the loader would.
-void parseText(cMapPolish& map, const std::string& text) {
+// Feeds the lines of `text` to a parser as the loader would; the parser is
+// returned with the object it is reading.
+PolishParser parseText(cMapPolish& map, const std::string& text) {
+    PolishParser parser(map);
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line))
-        parseLine(map, line);
+        parser.parseLine(line);
+    return parser;
 }
 
 const std::string fourLevels =
@@ -36,20 +39,19 @@ TEST(Parser, MarkersIgnoreCaseButNotBlanksOrLength) {
     };
     for (const Case& c : cases) {
         cMapPolish map;
-        parseLine(map, c.line);
-        EXPECT_EQ(map.section, c.section) << c.line;
+        PolishParser parser(map);
+        parser.parseLine(c.line);
+        EXPECT_EQ(parser.section, c.section) << c.line;
     }
 }
 
 TEST(Parser, TypeSpellingsAndHexThatKeepsTheOldValue) {
     for (const char* line : {"Type=0x2F00", "type=2f00", "TYPE=2F00"}) {
         cMapPolish map;
-        parseText(map, std::string("[POI]\n") + line + "\n");
-        EXPECT_EQ(map.curPoi.type, 0x2f00) << line;
+        EXPECT_EQ(parseText(map, std::string("[POI]\n") + line + "\n").poi.type, 0x2f00) << line;
     }
     cMapPolish map;
-    parseText(map, "[POI]\nType=0x10\nType=zz\n");
-    EXPECT_EQ(map.curPoi.type, 0x10);
+    EXPECT_EQ(parseText(map, "[POI]\nType=0x10\nType=zz\n").poi.type, 0x10);
 }
 
 TEST(Parser, LevelsAndLevelBits) {
@@ -182,18 +184,18 @@ TEST(Parser, AdministrativeTables) {
                    "CountryIdx7=1\nCountryIdx0=1\n[END-Regions]\n"
                    "[Cities]\nCity3=Town~[0x1]X\nRegionIdx1=2\nRegionIdx2=1\n[END-Cities]\n");
     ASSERT_EQ(map.countries.size(), 2u);
-    EXPECT_EQ(map.countries[0]->name, u"Foo ( Bar)");
-    EXPECT_EQ(map.countries[0]->index, -1);
-    EXPECT_EQ(map.countries[0]->ownerIndex, -1);
+    EXPECT_EQ(map.countries[0].name, u"Foo ( Bar)");
+    EXPECT_EQ(map.countries[0].index, -1);
+    EXPECT_EQ(map.countries[0].ownerIndex, -1);
     ASSERT_EQ(map.regions.size(), 2u);
-    EXPECT_EQ(map.regions[0]->name, u"St. Peter- Ording");
-    EXPECT_EQ(map.regions[0]->ownerIndex, 1);
-    EXPECT_EQ(map.regions[1]->index, 1);
-    EXPECT_EQ(map.regions[1]->ownerIndex, 0);
+    EXPECT_EQ(map.regions[0].name, u"St. Peter- Ording");
+    EXPECT_EQ(map.regions[0].ownerIndex, 1);
+    EXPECT_EQ(map.regions[1].index, 1);
+    EXPECT_EQ(map.regions[1].ownerIndex, 0);
     ASSERT_EQ(map.cities.size(), 1u);
-    EXPECT_EQ(map.cities[0]->name, u"Town~[0x1]X");
-    EXPECT_EQ(map.cities[0]->index, 2);
-    EXPECT_EQ(map.cities[0]->ownerIndex, 1);
+    EXPECT_EQ(map.cities[0].name, u"Town~[0x1]X");
+    EXPECT_EQ(map.cities[0].index, 2);
+    EXPECT_EQ(map.cities[0].ownerIndex, 1);
 }
 
 TEST(Parser, RestrictionsAreStoredByTheirEndMarker) {
@@ -211,17 +213,18 @@ TEST(Parser, RestrictionsAreStoredByTheirEndMarker) {
 
 TEST(Parser, CodePageDeclaredInTheHeader) {
     cMapPolish map;
-    parseText(map, "[IMG ID]\nCodePage=1251\n[END-IMG ID]\n[POI]\nLabel=\xC0\xE1\n");
-    EXPECT_EQ(map.curPoi.label, u"\u0410\u0431");
+    EXPECT_EQ(
+        parseText(map, "[IMG ID]\nCodePage=1251\n[END-IMG ID]\n[POI]\nLabel=\xC0\xE1\n").poi.label,
+        u"\u0410\u0431");
     cMapPolish central;
-    parseText(central, "[IMG ID]\nCODEPAGE=1250\n[END]\n[POI]\nLabel=\x8A\n");
-    EXPECT_EQ(central.curPoi.label, u"\u0160");
+    EXPECT_EQ(parseText(central, "[IMG ID]\nCODEPAGE=1250\n[END]\n[POI]\nLabel=\x8A\n").poi.label,
+              u"\u0160");
     cMapPolish undeclared;
-    parseText(undeclared, "[POI]\nLabel=\x80\x81\xE9\n");
-    EXPECT_EQ(undeclared.curPoi.label, u"\u20AC\u0081\u00E9");
+    EXPECT_EQ(parseText(undeclared, "[POI]\nLabel=\x80\x81\xE9\n").poi.label,
+              u"\u20AC\u0081\u00E9");
     cMapPolish unknown;
-    parseText(unknown, "[IMG ID]\nCodePage=437\n[END]\n[POI]\nLabel=\x80\n");
-    EXPECT_EQ(unknown.curPoi.label, u"\u20AC");
+    EXPECT_EQ(parseText(unknown, "[IMG ID]\nCodePage=437\n[END]\n[POI]\nLabel=\x80\n").poi.label,
+              u"\u20AC");
 }
 
 } // namespace

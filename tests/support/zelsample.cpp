@@ -1,6 +1,6 @@
 #include "support/zelsample.h"
 
-#include "writer/crc32.h"
+#include "format/crc32.h"
 
 #include <string_view>
 

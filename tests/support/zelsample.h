@@ -2,7 +2,7 @@
 // format reader and of zeldump.
 #pragma once
 
-#include "writer/bytes.h"
+#include "format/bytes.h"
 
 namespace zel::test {
 

@@ -1,13 +1,13 @@
 // zeldump and the format reader against files the real compiler wrote: the
 // example town decoded back to its input, every single-byte corruption of it,
 // the JSON and SVG outputs checked for well-formedness, and the command line.
+#include "format/bytes.h"
 #include "format/zelfile.h"
 #include "platform/utf.h"
 #include "support/files.h"
 #include "support/run.h"
 #include "support/tempdir.h"
 #include "support/zelsample.h"
-#include "writer/bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ namespace fs = std::filesystem;
 // ---- The input map, read with just enough of the Polish format ----
 
 struct MpObject {
-    uint8_t kind = 0; // format::kindPoi, kindLine, kindPolygon
+    uint8_t kind = 0; // layout::recordPoi, kindLine, kindPolygon
     uint16_t type = 0;
     std::u16string label;
     int dataLevel = 0;
@@ -69,9 +69,9 @@ std::vector<MpObject> parseMp(const std::string& text) {
         line = trim(line);
         if (line == "[POI]" || line == "[POLYLINE]" || line == "[POLYGON]") {
             current = MpObject{};
-            current->kind = line == "[POI]"        ? format::kindPoi
-                            : line == "[POLYLINE]" ? format::kindLine
-                                                   : format::kindPolygon;
+            current->kind = line == "[POI]"        ? layout::recordPoi
+                            : line == "[POLYLINE]" ? layout::recordLine
+                                                   : layout::recordPolygon;
             continue;
         }
         if (!current)
@@ -91,7 +91,7 @@ std::vector<MpObject> parseMp(const std::string& text) {
         } else if (key == "Label") {
             std::string label = value;
             // Polyline labels lose a leading "~[0x..]" code.
-            if (current->kind == format::kindLine && label.rfind("~[", 0) == 0)
+            if (current->kind == layout::recordLine && label.rfind("~[", 0) == 0)
                 label = label.substr(label.find(']') + 1);
             current->label = latin1(label);
         } else if (key == "EndLevel") {
@@ -458,7 +458,7 @@ TEST_F(Example, DecodedObjectsMatchTheInputMap) {
         }
         // The pier's second coordinate line puts it on level 2 as well.
         if (level.index == 2)
-            expected.insert({format::kindPoi, 0x6400, u"Lakeside Pier"});
+            expected.insert({layout::recordPoi, 0x6400, u"Lakeside Pier"});
         for (const Decoded& d : records)
             found.insert({d.record->kind, d.record->type, d.record->label});
         EXPECT_EQ(found, expected);
@@ -492,12 +492,12 @@ TEST_F(Example, DecodedObjectsMatchTheInputMap) {
                     decodedPoints.emplace_back(d.x(i), d.y(i));
                 }
             }
-            if (o.kind == format::kindPoi) {
+            if (o.kind == layout::recordPoi) {
                 EXPECT_EQ(pieces, 1u);
             }
             // POIs, and routable lines on their first level, which are never
             // simplified, keep every input point.
-            if (o.kind == format::kindPoi || (o.routable && level.index == 0)) {
+            if (o.kind == layout::recordPoi || (o.routable && level.index == 0)) {
                 for (const auto& [lon, lat] : o.points) {
                     const int64_t x = levelUnits(lon, level.bits);
                     const int64_t y = levelUnits(lat, level.bits);
@@ -522,9 +522,9 @@ TEST_F(Example, SummaryAndJsonSayWhatTheReaderDecodes) {
               std::string::npos);
     size_t pois = 0, lines = 0, polygons = 0;
     for (const Decoded& d : recordsOf(zel.levels[0])) {
-        pois += d.record->kind == format::kindPoi;
-        lines += d.record->kind == format::kindLine;
-        polygons += d.record->kind == format::kindPolygon;
+        pois += d.record->kind == layout::recordPoi;
+        lines += d.record->kind == layout::recordLine;
+        polygons += d.record->kind == layout::recordPolygon;
     }
     EXPECT_NE(summary.out.find("records: POI " + std::to_string(pois) + ", polylines " +
                                std::to_string(lines) + ", polygons " + std::to_string(polygons)),
@@ -584,7 +584,7 @@ std::vector<bool> fixedBytes(const format::ZelFile& zel, size_t size) {
             fixed[i] = true;
     };
     mark(0, 4);
-    mark(8, format::layout::headerSize + format::layout::charHeaderSize);
+    mark(8, layout::headerSize + layout::charHeaderSize);
     for (const format::Level& level : zel.levels) {
         // The level index is free (it repeats in merged files) and the
         // square range need not be tight.
@@ -592,14 +592,14 @@ std::vector<bool> fixedBytes(const format::ZelFile& zel, size_t size) {
         mark(level.directoryOffset + 5, level.directoryOffset + 24);
         mark(level.directoryOffset + 40, level.directoryOffset + 40 + 8 * level.blocks.size());
         for (const format::Block& block : level.blocks) {
-            mark(block.offset, block.offset + format::layout::blockHeaderSize);
+            mark(block.offset, block.offset + layout::blockHeaderSize);
             for (const format::Record& r : block.records) {
                 mark(r.offset, r.offset + 2);     // flags, label length
                 mark(r.offset + 4, r.offset + 6); // point count
             }
         }
-        mark(level.routingOffset, level.routingOffset + format::layout::routingHeaderSize);
-        mark(level.addressOffset, level.addressOffset + format::layout::addressHeaderSize);
+        mark(level.routingOffset, level.routingOffset + layout::routingHeaderSize);
+        mark(level.addressOffset, level.addressOffset + layout::addressHeaderSize);
     }
     return fixed;
 }
@@ -693,8 +693,8 @@ TEST_F(Example, HostileLabelsAndBannerKeepTheOutputsWellFormed) {
     const char16_t hostile[] = {u'<', u'&', u'"', 0x0000, 0xD800, 0x0007, u'\\', 0xFFFF, u'>'};
     for (size_t i = 0; i < std::size(hostile); ++i)
         setU16(changed.data() + cafe->labelOffset + 2 * i, hostile[i]);
-    changed[format::layout::bannerOffset] = 0xE9; // a byte that is no UTF-8 on its own
-    changed[format::layout::bannerOffset + 1] = 0x01;
+    changed[layout::bannerOffset] = 0xE9; // a byte that is no UTF-8 on its own
+    changed[layout::bannerOffset + 1] = 0x01;
     test::fixCrc(changed);
     test::writeFile(dir->path() / "hostile.zel", changed);
 
@@ -802,9 +802,9 @@ TEST_F(Example, SvgHoldsOneElementPerDecodedRecord) {
         std::map<std::string, int> expected;
         std::set<std::u16string> labels;
         for (const Decoded& d : recordsOf(zel.levels[k])) {
-            ++expected[d.record->kind == format::kindPoi    ? "poi"
-                       : d.record->kind == format::kindLine ? "line"
-                                                            : "area"];
+            ++expected[d.record->kind == layout::recordPoi    ? "poi"
+                       : d.record->kind == layout::recordLine ? "line"
+                                                              : "area"];
             if (!d.record->label.empty())
                 labels.insert(d.record->label);
         }

@@ -1,11 +1,11 @@
 #include "writer/squares.h"
 #include "writer/tiling.h"
 
+#include "format/bytes.h"
 #include "platform/console.h"
 #include "platform/utf.h"
 #include "support/files.h"
 #include "support/tempdir.h"
-#include "writer/bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -75,13 +75,13 @@ struct Block {
 class Tiling : public testing::Test {
 protected:
     // One-degree squares fit the offsets of records at 16 bits.
-    Tiling() { writer.levels[0].bits = 16; }
+    Tiling() { map.levels[0].bits = 16; }
 
     // Tiles level 0 with one-degree squares and reads back its blocks.
     std::map<int32_t, Block> tile(uint32_t squareSize = 3600) {
         const std::u16string mapPath = platform::fromSystemName((dir / "t.mp").string());
         platform::ConsoleCapture capture;
-        writeSquares(writer, mapPath, 0, squareSize, writer.levels[0].bits);
+        writeSquares(map, mapPath, 0, squareSize, map.levels[0].bits);
         console = capture.text();
         index = test::readFile(dir / "t.mp0.bidx");
         const test::ByteVector blocks = test::readFile(dir / "t.mp0.blck");
@@ -98,10 +98,10 @@ protected:
         return result;
     }
 
-    mapLevel& level() { return writer.levels[0]; }
+    mapLevel& level() { return map.levels[0]; }
 
     test::TempDir dir;
-    cMapZEL writer;
+    cMapPolish map;
     std::string console;
     test::ByteVector index;
 };

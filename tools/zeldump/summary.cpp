@@ -70,7 +70,7 @@ std::string levelText(const Inspection& inspection, size_t position) {
 std::string summaryText(const Inspection& inspection, std::optional<uint32_t> level) {
     const format::ZelFile& zel = inspection.zel;
     std::string text = inspection.name + ": " + num(zel.size) + " bytes";
-    if (zel.size >= format::layout::headerSize) {
+    if (zel.size >= layout::headerSize) {
         text += ", format version " + num(zel.version[0]) + "." + num(zel.version[1]) +
                 ", banner " + jsonString(bannerText(zel.banner)) + "\n";
         text +=

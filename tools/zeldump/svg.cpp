@@ -203,11 +203,11 @@ void labelPlace(const Item& item, const Projection& p, double& x, double& y, con
     x = pts.front().first;
     y = pts.front().second;
     anchor = "middle";
-    if (item.record->kind == format::kindPoi) {
+    if (item.record->kind == layout::recordPoi) {
         x += 6;
         y += 4;
         anchor = "start";
-    } else if (item.record->kind == format::kindPolygon) {
+    } else if (item.record->kind == layout::recordPolygon) {
         double sx = 0;
         double sy = 0;
         for (const auto& [px, py] : pts) {
@@ -239,7 +239,7 @@ void labelPlace(const Item& item, const Projection& p, double& x, double& y, con
 // Which kind's label wins when objects of several kinds share one: the POI's
 // dot tells best where the thing is, then the area.
 int labelRank(uint8_t kind) {
-    return kind == format::kindPoi ? 0 : kind == format::kindPolygon ? 1 : 2;
+    return kind == layout::recordPoi ? 0 : kind == layout::recordPolygon ? 1 : 2;
 }
 
 } // namespace
@@ -267,7 +267,7 @@ std::string svgText(const Inspection& inspection, const SvgRequest& request) {
             Item item{&record, absolutePoints(block, record), std::nullopt};
             for (const Point& q : item.points)
                 widen(static_cast<double>(q.x), static_cast<double>(q.y));
-            if (record.kind == format::kindLine) {
+            if (record.kind == layout::recordLine) {
                 const format::RoadEntry* road =
                     record.hasRouting ? format::findRoad(level, record.roadId) : nullptr;
                 item.roadClass = road != nullptr ? std::optional<uint8_t>(road->roadClass)
@@ -325,7 +325,7 @@ std::string svgText(const Inspection& inspection, const SvgRequest& request) {
     // the pieces join without seams and without drawing the cuts.
     out += "<g class=\"areas\" stroke-width=\"0.6\" stroke-linejoin=\"round\">\n";
     for (const Item& item : items) {
-        if (item.record->kind != format::kindPolygon)
+        if (item.record->kind != layout::recordPolygon)
             continue;
         const std::string fill = areaFill(item.record->type);
         out += "<polygon class=\"area\" points=\"" + pointList(p, item.points) + "\" fill=\"" +
@@ -337,7 +337,7 @@ std::string svgText(const Inspection& inspection, const SvgRequest& request) {
     // so that main roads are drawn on top.
     std::vector<const Item*> lines;
     for (const Item& item : items) {
-        if (item.record->kind == format::kindLine)
+        if (item.record->kind == layout::recordLine)
             lines.push_back(&item);
     }
     std::stable_sort(lines.begin(), lines.end(), [](const Item* a, const Item* b) {
@@ -360,7 +360,7 @@ std::string svgText(const Inspection& inspection, const SvgRequest& request) {
 
     out += "<g class=\"pois\" stroke=\"#ffffff\" stroke-width=\"1\">\n";
     for (const Item& item : items) {
-        if (item.record->kind != format::kindPoi || item.points.empty())
+        if (item.record->kind != layout::recordPoi || item.points.empty())
             continue;
         const uint16_t type = item.record->type;
         const Point& q = item.points.front();

@@ -9,8 +9,6 @@
 namespace zel::dump {
 namespace {
 
-constexpr int64_t secondsPerTurn = 1296000;
-
 double wrapLongitude(double degrees) {
     if (!std::isfinite(degrees))
         return 0;
@@ -42,11 +40,11 @@ double latitude(int64_t units, uint8_t bits) {
 
 const char* kindName(uint8_t kind) {
     switch (kind) {
-    case format::kindPoi:
+    case layout::recordPoi:
         return "POI";
-    case format::kindLine:
+    case layout::recordLine:
         return "polyline";
-    case format::kindPolygon:
+    case layout::recordPolygon:
         return "polygon";
     default:
         return "unknown";
@@ -54,9 +52,9 @@ const char* kindName(uint8_t kind) {
 }
 
 std::optional<SquarePlace> squarePlace(const format::Level& level, int32_t square) {
-    if (level.squareSize == 0 || level.squareSize > secondsPerTurn)
+    if (level.squareSize == 0 || level.squareSize > layout::secondsPerTurn)
         return std::nullopt;
-    const int64_t perRow = secondsPerTurn / level.squareSize;
+    const int64_t perRow = layout::secondsPerTurn / level.squareSize;
     int64_t row = square / perRow;
     if (square % perRow != 0 && square < 0)
         --row;
@@ -71,11 +69,11 @@ RecordCounts countRecords(const format::Level& level) {
     RecordCounts counts;
     for (const format::Block& block : level.blocks) {
         for (const format::Record& record : block.records) {
-            if (record.kind == format::kindPoi)
+            if (record.kind == layout::recordPoi)
                 ++counts.pois;
-            else if (record.kind == format::kindLine)
+            else if (record.kind == layout::recordLine)
                 ++counts.lines;
-            else if (record.kind == format::kindPolygon)
+            else if (record.kind == layout::recordPolygon)
                 ++counts.polygons;
         }
     }

@@ -1,0 +1,754 @@
+#include "geometry/clip.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <span>
+#include <utility>
+
+namespace zel {
+
+int32_t regionCode(mapPoint p, const mapRect& rect) {
+    // Rows from the bottom: codes 1–3, 8 9 4, 7–5.
+    static constexpr int32_t below[3] = {1, 2, 3};
+    static constexpr int32_t level[3] = {8, 9, 4};
+    static constexpr int32_t above[3] = {7, 6, 5};
+    const int32_t* row = level;
+    if (p.y < rect.y0)
+        row = below;
+    else if (p.y > rect.y1)
+        row = above;
+    if (p.x < rect.x0)
+        return row[0];
+    if (p.x > rect.x1)
+        return row[2];
+    return row[1];
+}
+
+// ---------------------------------------------------------------------------
+// Segments
+
+namespace {
+
+bool isInside(int32_t code) {
+    return code == 9;
+}
+
+// Both ends outside on the same side, or in a corner and the region two steps
+// round from it: no crossing needs computing.
+bool triviallyOutside(int32_t c1, int32_t c2) {
+    const int32_t d = std::abs(c1 - c2);
+    if (d == 0 || d == 1 || d == 7)
+        return true;
+    return (d == 2 || d == 6) && c1 % 2 == 1;
+}
+
+// Where the segment from p in direction (dx, dy) meets the horizontal border
+// line y = borderY, when that lies on the rectangle's side.
+bool meetHorizontal(mapPoint p, float dx, float dy, float borderY, const mapRect& rect,
+                    mapPoint& hit) {
+    const float x = p.x + dx * (borderY - p.y) / dy;
+    if (!(rect.x0 <= x && x <= rect.x1))
+        return false;
+    hit = {x, borderY};
+    return true;
+}
+
+bool meetVertical(mapPoint p, float dx, float dy, float borderX, const mapRect& rect,
+                  mapPoint& hit) {
+    const float y = p.y + dy * (borderX - p.x) / dx;
+    if (!(rect.y0 <= y && y <= rect.y1))
+        return false;
+    hit = {borderX, y};
+    return true;
+}
+
+// A corner region: the corner's horizontal side is tried before its vertical one.
+bool meetCorner(mapPoint p, float dx, float dy, float cornerX, float cornerY, const mapRect& rect,
+                mapPoint& hit) {
+    return meetHorizontal(p, dx, dy, cornerY, rect, hit) ||
+           meetVertical(p, dx, dy, cornerX, rect, hit);
+}
+
+// Axis-parallel segments need no division; from a corner region or from the
+// side they run along, they cannot reach the rectangle.
+bool moveAxisParallel(mapPoint& p, int32_t code, bool vertical, const mapRect& rect) {
+    if (vertical && (code == 2 || code == 6)) {
+        p.y = code == 2 ? rect.y0 : rect.y1;
+        return true;
+    }
+    if (!vertical && (code == 4 || code == 8)) {
+        p.x = code == 4 ? rect.x1 : rect.x0;
+        return true;
+    }
+    return false;
+}
+
+// Moves the outside end p of a segment running in direction (dx, dy) from p
+// onto the border; false when the segment misses the rectangle.
+bool moveOntoBorder(mapPoint& p, int32_t code, float dx, float dy, const mapRect& rect) {
+    if (dx == 0.0f || dy == 0.0f)
+        return moveAxisParallel(p, code, dx == 0.0f, rect);
+    const mapPoint from = p;
+    switch (code) {
+    case 1:
+        return meetCorner(from, dx, dy, rect.x0, rect.y0, rect, p);
+    case 2:
+        return meetHorizontal(from, dx, dy, rect.y0, rect, p);
+    case 3:
+        return meetCorner(from, dx, dy, rect.x1, rect.y0, rect, p);
+    case 4:
+        return meetVertical(from, dx, dy, rect.x1, rect, p);
+    case 5:
+        return meetCorner(from, dx, dy, rect.x1, rect.y1, rect, p);
+    case 6:
+        return meetHorizontal(from, dx, dy, rect.y1, rect, p);
+    case 7:
+        return meetCorner(from, dx, dy, rect.x0, rect.y1, rect, p);
+    case 8:
+        return meetVertical(from, dx, dy, rect.x0, rect, p);
+    default:
+        return false;
+    }
+}
+
+mapClippedSegment unclipped(int32_t result, mapPoint p1, mapPoint p2) {
+    mapClippedSegment segment;
+    segment.result = result;
+    segment.start = p1;
+    segment.end = p2;
+    return segment;
+}
+
+} // namespace
+
+mapClippedSegment clipSegment(mapPoint p1, mapPoint p2, const mapRect& rect) {
+    const int32_t c1 = regionCode(p1, rect);
+    const int32_t c2 = regionCode(p2, rect);
+    if (isInside(c1) && isInside(c2))
+        return unclipped(segmentInside, p1, p2);
+    if (!isInside(c1) && !isInside(c2) && triviallyOutside(c1, c2))
+        return unclipped(segmentRejected, p1, p2);
+
+    const float dx = p2.x - p1.x;
+    const float dy = p2.y - p1.y;
+    mapClippedSegment segment = unclipped(segmentClipped, p1, p2);
+    if (!isInside(c1)) {
+        if (!moveOntoBorder(segment.start, c1, dx, dy, rect))
+            return unclipped(segmentRejected, p1, p2);
+        segment.flags |= startMoved;
+    }
+    if (!isInside(c2)) {
+        if (!moveOntoBorder(segment.end, c2, -dx, -dy, rect))
+            return unclipped(segmentRejected, p1, p2);
+        segment.flags |= endMoved;
+    }
+    return segment;
+}
+
+// ---------------------------------------------------------------------------
+// Polylines
+
+namespace {
+
+// Node references by point index. A reference is looked up as the first one in
+// stored order with that index, so a sorted view must keep stored order among
+// equal indices.
+class nodeRefIndex {
+public:
+    explicit nodeRefIndex(const std::vector<mapNodeRef>& refs) {
+        auto byPoint = [](const mapNodeRef& a, const mapNodeRef& b) {
+            return a.pointIndex < b.pointIndex;
+        };
+        if (std::is_sorted(refs.begin(), refs.end(), byPoint)) {
+            sorted_ = refs;
+            return;
+        }
+        copy_ = refs;
+        std::stable_sort(copy_.begin(), copy_.end(), byPoint);
+        sorted_ = copy_;
+    }
+    nodeRefIndex(const nodeRefIndex&) = delete;
+    nodeRefIndex& operator=(const nodeRefIndex&) = delete;
+
+    const mapNodeRef* find(uint16_t pointIndex) const {
+        auto it = std::lower_bound(
+            sorted_.begin(), sorted_.end(), pointIndex,
+            [](const mapNodeRef& ref, uint16_t index) { return ref.pointIndex < index; });
+        if (it == sorted_.end() || it->pointIndex != pointIndex)
+            return nullptr;
+        return &*it;
+    }
+
+private:
+    std::vector<mapNodeRef> copy_;
+    std::span<const mapNodeRef> sorted_;
+};
+
+// Every attribute of the line, without its per-point data. Copied field by
+// field so that a long line's points are not copied once per square.
+mapPoly attributesOf(const mapPoly& line) {
+    mapPoly part;
+    part.level = line.level;
+    part.endLevel = line.endLevel;
+    part.type = line.type;
+    part.floorsHeight = line.floorsHeight;
+    part.speed = line.speed;
+    part.roadClass = line.roadClass;
+    part.roadFlags = line.roadFlags;
+    part.accessFlags = line.accessFlags;
+    part.weight = line.weight;
+    part.roadId = line.roadId;
+    part.heightLevels = line.heightLevels;
+    part.bbox = line.bbox;
+    part.label = line.label;
+    part.houseNumber = line.houseNumber;
+    part.streetDesc = line.streetDesc;
+    part.cityIdx = line.cityIdx;
+    part.dontFind = line.dontFind;
+    return part;
+}
+
+bool allEqual(const std::vector<mapPoint>& points) {
+    return std::all_of(points.begin(), points.end(), [&](const mapPoint& p) {
+        return p.x == points.front().x && p.y == points.front().y;
+    });
+}
+
+// Walks a polyline segment by segment and collects the parts inside the
+// rectangle.
+class lineSplitter {
+public:
+    lineSplitter(const mapPoly& line, std::vector<mapPoly>& parts)
+        : line_(line), parts_(parts), refs_(line.nodeRefs), part_(attributesOf(line)) {}
+
+    void run(const mapRect& rect) {
+        const std::vector<mapPoint>& points = line_.points;
+        bool endedInside = isInside(regionCode(points[0], rect));
+        if (endedInside)
+            addVertex(0);
+        for (size_t i = 1; i < points.size(); ++i) {
+            const mapClippedSegment segment = clipSegment(points[i - 1], points[i], rect);
+            endedInside = addSegment(i, segment, endedInside);
+        }
+        emit();
+    }
+
+private:
+    // Returns whether the walk now stands inside the rectangle at point cur.
+    bool addSegment(size_t cur, const mapClippedSegment& segment, bool endedInside) {
+        const size_t prev = cur - 1;
+        if (segment.result == segmentInside) {
+            addVertex(cur);
+            return true;
+        }
+        if (segment.result != segmentClipped)
+            return false;
+        if (segment.flags == startMoved) {
+            emit();
+            addCut(segment.start, prev, cur);
+            addVertex(cur);
+            return true;
+        }
+        if (segment.flags == endMoved) {
+            if (!endedInside)
+                addPoint(line_.points[prev], heightAt(prev));
+            addCut(segment.end, prev, cur);
+            emit();
+            return false;
+        }
+        emit();
+        addCut(segment.start, prev, cur);
+        addCut(segment.end, prev, cur);
+        emit();
+        return false;
+    }
+
+    bool hasHeights() const { return !line_.heights.empty(); }
+
+    // A line whose heights list is short reads the missing ones as 0, as the
+    // heights block of the encoding does.
+    float heightAt(size_t i) const { return i < line_.heights.size() ? line_.heights[i] : 0.0f; }
+
+    // The fraction along the segment is taken on its longer axis.
+    float heightAtCut(mapPoint cut, size_t prev, size_t cur) const {
+        const mapPoint a = line_.points[prev];
+        const mapPoint b = line_.points[cur];
+        const bool alongX = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
+        const float travelled = alongX ? std::fabs(cut.x - a.x) : std::fabs(cut.y - a.y);
+        const float length = alongX ? std::fabs(b.x - a.x) : std::fabs(b.y - a.y);
+        const float t = length != 0.0f ? travelled / length : 0.0f;
+        const float h0 = heightAt(prev);
+        return h0 + (heightAt(cur) - h0) * t;
+    }
+
+    void addPoint(mapPoint p, float height) {
+        part_.points.push_back(p);
+        if (hasHeights())
+            part_.heights.push_back(height);
+    }
+
+    void addCut(mapPoint cut, size_t prev, size_t cur) {
+        addPoint(cut, hasHeights() ? heightAtCut(cut, prev, cur) : 0.0f);
+    }
+
+    // The running index is 16 bits wide like the references' point index.
+    void addVertex(size_t i) {
+        const mapNodeRef* ref = refs_.find(static_cast<uint16_t>(i));
+        if (ref) {
+            mapNodeRef moved = *ref;
+            moved.pointIndex = static_cast<uint16_t>(part_.points.size());
+            part_.nodeRefs.push_back(moved);
+        }
+        addPoint(line_.points[i], heightAt(i));
+    }
+
+    void emit() {
+        if (part_.points.empty())
+            return;
+        if (!allEqual(part_.points))
+            parts_.push_back(part_);
+        part_.points.clear();
+        part_.heights.clear();
+        part_.nodeRefs.clear();
+    }
+
+    const mapPoly& line_;
+    std::vector<mapPoly>& parts_;
+    nodeRefIndex refs_;
+    mapPoly part_;
+};
+
+} // namespace
+
+void clipLine(const mapPoly& line, const mapRect& rect, std::vector<mapPoly>& parts) {
+    if (line.points.size() < 2)
+        return;
+    lineSplitter(line, parts).run(rect);
+}
+
+// ---------------------------------------------------------------------------
+// Polygons
+//
+// A ring is clipped by four half-planes in turn (x >= x0, y >= y0, x <= x1,
+// y <= y1). One stage cuts a ring as follows.
+//
+// Classification. A vertex is inside when its distance s from the line is
+// positive, on the line when s is exactly 0, else outside. For cutting, a
+// vertex on the line counts as NOT inside: the ring falls into runs of inside
+// vertices, and each run is extended by the two points where the boundary
+// meets the line, its entry and its exit: an on-line vertex next to the run,
+// or the crossing point of the edge that crosses the line. Everything between
+// two runs (outside vertices, on-line vertices, edges along the line) is left
+// out and replaced by an edge along the line.
+//
+// Pairing. Each exit is joined along the line to one entry. The pairing is the
+// one the ring would get if the line were moved an infinitesimal distance
+// inward: the entries and exits are sorted along the line, equal positions by
+// the direction in which the boundary leaves the line, and matched like
+// brackets (an exit with the nearest unmatched entry before it, or the other
+// way round), which pairs the two ends of every stretch of the line that lies
+// inside the polygon. Following the runs from exit to paired entry gives the
+// output rings.
+//
+//        inside (s > 0)
+//      +--+  +--+        +----+        +--+ +--+
+//      |A |  | B|        | C  |        |D | | E|
+//   ===x--x==x--x===  ===+====+===  ===+--p-+--+===   the clipping line (s = 0)
+//      |  +--+  |                    (one ring, pinched at p)
+//      +--------+
+//        outside
+//   two rings A, B      one ring C     two rings D, E
+//
+// A and B hang together below the line only: the boundary between their
+// crossing points x is dropped, and each exit is joined to the entry of its
+// own piece; the gap between them is never bridged. C's bottom edge lies on
+// the line: its corners are its entry and exit, and C comes back whole. D and
+// E meet only at the on-line vertex p and come apart. In short:
+// - a ring touching the line at one vertex from inside keeps that vertex;
+//   one touching it from outside, or lying on it, yields nothing;
+// - pieces that meet only at a point of the line, or along the line, become
+//   separate rings;
+// - on-line vertices between an exit and the entry it is paired with are kept
+//   when they lead from one to the other without turning back (the ring's
+//   own edge along the line), so a ring inside the rectangle keeps every
+//   point; otherwise the exit is joined straight to the entry.
+// Consecutive repeated points are merged, and a ring without area (fewer than
+// three distinct points, or all on one vertical or horizontal line) is dropped
+// after every stage.
+
+namespace {
+
+using pointRing = std::vector<mapPoint>;
+
+bool samePoint(mapPoint a, mapPoint b) {
+    return a.x == b.x && a.y == b.y;
+}
+
+// Drops consecutive repeats, cyclically.
+void mergeRepeats(pointRing& ring) {
+    size_t kept = 0;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        if (kept == 0 || !samePoint(ring[i], ring[kept - 1]))
+            ring[kept++] = ring[i];
+    }
+    while (kept > 1 && samePoint(ring[kept - 1], ring[0]))
+        --kept;
+    ring.resize(kept);
+}
+
+// Fewer than three distinct points, or all on one vertical or horizontal line.
+// Such a ring has no area; kept, a sliver on a cut line would become a record.
+bool isDegenerate(const pointRing& ring) {
+    if (ring.size() < 3)
+        return true;
+    const mapPoint first = ring.front();
+    const mapPoint* second = nullptr;
+    bool third = false;
+    bool sameX = true;
+    bool sameY = true;
+    for (const mapPoint& p : ring) {
+        sameX = sameX && p.x == first.x;
+        sameY = sameY && p.y == first.y;
+        if (samePoint(p, first))
+            continue;
+        if (!second)
+            second = &p;
+        else if (!samePoint(p, *second))
+            third = true;
+    }
+    return !third || sameX || sameY;
+}
+
+// The closed half-plane on the right of the line through `through` with
+// direction (dirX, dirY). All four lines are axis-parallel.
+struct halfPlane {
+    mapPoint through;
+    float dirX;
+    float dirY;
+    bool vertical;
+    // +1 when the inside lies towards larger coordinates, else -1.
+    double inward;
+
+    float distance(mapPoint p) const { return (p.x - through.x) * dirY - (p.y - through.y) * dirX; }
+    float along(mapPoint p) const { return vertical ? p.y : p.x; }
+    double depth(mapPoint p) const {
+        const double across = vertical ? p.x : p.y;
+        return inward * (across - (vertical ? through.x : through.y));
+    }
+    mapPoint onLine(float alongValue) const {
+        return vertical ? mapPoint{through.x, alongValue} : mapPoint{alongValue, through.y};
+    }
+};
+
+std::array<halfPlane, 4> halfPlanesOf(const mapRect& rect) {
+    const mapPoint lowerLeft{rect.x0, rect.y0};
+    const mapPoint upperRight{rect.x1, rect.y1};
+    return {{
+        {lowerLeft, 0.0f, 1.0f, true, 1.0},
+        {lowerLeft, -1.0f, 0.0f, false, 1.0},
+        {upperRight, 0.0f, -1.0f, true, -1.0},
+        {upperRight, 1.0f, 0.0f, false, -1.0},
+    }};
+}
+
+// Where the edge prev → cur crosses the line (s of its ends of opposite
+// signs). The formula is evaluated as written in f32; since its rounding may
+// leave the point an ulp off the line or beyond the edge's ends, the point is
+// put on the line and kept within the edge's span: every ring then stays
+// inside the closed rectangle and the next stage's tests remain exact.
+mapPoint crossingPoint(const halfPlane& plane, mapPoint prev, mapPoint cur, float sPrev,
+                       float sCur) {
+    const bool leaving = sPrev > 0.0f;
+    const float share = leaving ? sPrev : -sPrev;
+    const float whole = leaving ? sPrev - sCur : sCur - sPrev;
+    const float from = plane.along(prev);
+    const float to = plane.along(cur);
+    float along = from + (to - from) * share / whole;
+    const float low = std::min(from, to);
+    const float high = std::max(from, to);
+    if (!(along >= low))
+        along = low;
+    if (along > high)
+        along = high;
+    return plane.onLine(along);
+}
+
+enum class side : uint8_t { outside, onLine, inside };
+
+side sideOf(float distance) {
+    if (distance > 0.0f)
+        return side::inside;
+    return distance == 0.0f ? side::onLine : side::outside;
+}
+
+// A maximal run of inside vertices with its entry and exit on the line.
+// Positions count from the ring's first vertex that is not inside.
+struct insideRun {
+    size_t first = 0;
+    size_t last = 0;
+    mapPoint entry;
+    mapPoint exit;
+    // The on-line vertices strictly between the exit and the next run's entry,
+    // when the boundary runs straight along the line from one to the other.
+    bool hasTail = false;
+    size_t tailFirst = 0;
+    size_t tailCount = 0;
+};
+
+// An entry or exit, sorted along the line.
+struct lineEnd {
+    double along;
+    // How far along the line the boundary moves per unit of depth as it
+    // leaves this point: the order of equal positions one step inside.
+    double slope;
+    uint32_t run;
+    bool isExit;
+};
+
+// NaN would break the sort's ordering; it only arises from impossible
+// coordinates, which may go anywhere but must not corrupt the sort.
+double orderKey(double value) {
+    return std::isnan(value) ? std::numeric_limits<double>::infinity() : value;
+}
+
+bool endsBefore(const lineEnd& a, const lineEnd& b) {
+    if (a.along != b.along)
+        return a.along < b.along;
+    if (a.slope != b.slope)
+        return a.slope < b.slope;
+    if (a.run != b.run)
+        return a.run < b.run;
+    return a.isExit < b.isExit;
+}
+
+// Buffers kept over all rings and stages of one polygon.
+struct stageBuffers {
+    std::vector<float> distances;
+    std::vector<side> sides;
+    std::vector<insideRun> runs;
+    std::vector<lineEnd> ends;
+    std::vector<uint32_t> joinedRun;
+    std::vector<uint32_t> openEntries;
+    std::vector<uint32_t> openExits;
+    std::vector<uint8_t> used;
+};
+
+class ringCutter {
+public:
+    ringCutter(const halfPlane& plane, stageBuffers& buffers) : plane_(plane), buf_(buffers) {}
+
+    void cut(pointRing&& ring, std::vector<pointRing>& out) {
+        ring_ = &ring;
+        const size_t insideCount = classify();
+        if (insideCount == 0)
+            return;
+        if (insideCount == ring.size()) {
+            out.push_back(std::move(ring));
+            return;
+        }
+        findRuns();
+        pairExitsWithEntries();
+        assemble(out);
+    }
+
+private:
+    size_t size() const { return ring_->size(); }
+
+    size_t indexAt(size_t pos) const {
+        const size_t i = start_ + pos;
+        return i < size() ? i : i - size();
+    }
+    mapPoint pointAt(size_t pos) const { return (*ring_)[indexAt(pos)]; }
+    side sideAt(size_t pos) const { return buf_.sides[indexAt(pos)]; }
+    float distanceAt(size_t pos) const { return buf_.distances[indexAt(pos)]; }
+
+    // Returns the number of inside vertices; positions start at the first
+    // vertex that is not inside.
+    size_t classify() {
+        buf_.distances.resize(size());
+        buf_.sides.resize(size());
+        size_t insideCount = 0;
+        start_ = size();
+        for (size_t i = 0; i < size(); ++i) {
+            buf_.distances[i] = plane_.distance((*ring_)[i]);
+            buf_.sides[i] = sideOf(buf_.distances[i]);
+            if (buf_.sides[i] == side::inside)
+                ++insideCount;
+            else if (start_ == size())
+                start_ = i;
+        }
+        return insideCount;
+    }
+
+    // The point where the boundary meets the line between the inside vertex at
+    // insidePos and its neighbour at linePos, which is not inside.
+    mapPoint meetingPoint(size_t linePos, size_t insidePos, bool isExit) const {
+        if (sideAt(linePos) == side::onLine)
+            return pointAt(linePos);
+        const size_t prev = isExit ? insidePos : linePos;
+        const size_t cur = isExit ? linePos : insidePos;
+        return crossingPoint(plane_, pointAt(prev), pointAt(cur), distanceAt(prev),
+                             distanceAt(cur));
+    }
+
+    void findRuns() {
+        buf_.runs.clear();
+        size_t pos = 1;
+        while (pos < size()) {
+            if (sideAt(pos) != side::inside) {
+                ++pos;
+                continue;
+            }
+            insideRun run;
+            run.first = pos;
+            while (pos < size() && sideAt(pos) == side::inside)
+                ++pos;
+            run.last = pos - 1;
+            run.entry = meetingPoint(run.first - 1, run.first, false);
+            run.exit = meetingPoint(pos, run.last, true);
+            buf_.runs.push_back(run);
+        }
+        for (size_t r = 0; r < buf_.runs.size(); ++r)
+            findTail(r);
+    }
+
+    // The gap after run r reaches up to the vertex before the next run (the
+    // positions wrap round for the last run).
+    void findTail(size_t r) {
+        insideRun& run = buf_.runs[r];
+        const size_t exitPos = run.last + 1;
+        const size_t nextRun = r + 1 < buf_.runs.size() ? r + 1 : 0;
+        size_t entryPos = buf_.runs[nextRun].first - 1;
+        if (nextRun == 0)
+            entryPos += size();
+        if (!runsStraightAlongLine(exitPos, entryPos))
+            return;
+        run.hasTail = true;
+        run.tailFirst = exitPos + 1;
+        run.tailCount = entryPos > exitPos ? entryPos - exitPos - 1 : 0;
+    }
+
+    // All on the line, moving along it in one direction only.
+    bool runsStraightAlongLine(size_t fromPos, size_t toPos) const {
+        const float from = plane_.along(pointAt(fromPos));
+        const float to = plane_.along(pointAt(toPos));
+        float previous = from;
+        for (size_t pos = fromPos; pos <= toPos; ++pos) {
+            if (sideAt(pos) != side::onLine)
+                return false;
+            const float here = plane_.along(pointAt(pos));
+            const bool forward = to >= from ? here >= previous : here <= previous;
+            if (!forward)
+                return false;
+            previous = here;
+        }
+        return true;
+    }
+
+    lineEnd endOf(uint32_t r, bool isExit) const {
+        const insideRun& run = buf_.runs[r];
+        const mapPoint onLine = isExit ? run.exit : run.entry;
+        const mapPoint neighbour = pointAt(isExit ? run.last : run.first);
+        const double travel = static_cast<double>(plane_.along(neighbour)) - plane_.along(onLine);
+        const double depth = plane_.depth(neighbour);
+        const double slope = depth > 0.0 ? travel / depth : 0.0;
+        return {orderKey(plane_.along(onLine)), orderKey(slope), r, isExit};
+    }
+
+    // Bracket matching along the line: at any time only entries or only exits
+    // wait, and every run has one of each, so all are matched.
+    void pairExitsWithEntries() {
+        const uint32_t count = static_cast<uint32_t>(buf_.runs.size());
+        buf_.ends.clear();
+        for (uint32_t r = 0; r < count; ++r) {
+            buf_.ends.push_back(endOf(r, false));
+            buf_.ends.push_back(endOf(r, true));
+        }
+        std::sort(buf_.ends.begin(), buf_.ends.end(), endsBefore);
+        buf_.joinedRun.resize(count);
+        for (uint32_t r = 0; r < count; ++r)
+            buf_.joinedRun[r] = r;
+        buf_.openEntries.clear();
+        buf_.openExits.clear();
+        for (const lineEnd& end : buf_.ends)
+            matchEnd(end);
+    }
+
+    void matchEnd(const lineEnd& end) {
+        std::vector<uint32_t>& opposite = end.isExit ? buf_.openEntries : buf_.openExits;
+        if (opposite.empty()) {
+            (end.isExit ? buf_.openExits : buf_.openEntries).push_back(end.run);
+            return;
+        }
+        const uint32_t exitRun = end.isExit ? end.run : opposite.back();
+        const uint32_t entryRun = end.isExit ? opposite.back() : end.run;
+        buf_.joinedRun[exitRun] = entryRun;
+        opposite.pop_back();
+    }
+
+    void assemble(std::vector<pointRing>& out) {
+        const size_t count = buf_.runs.size();
+        buf_.used.assign(count, 0);
+        for (size_t startRun = 0; startRun < count; ++startRun) {
+            if (buf_.used[startRun])
+                continue;
+            pointRing piece;
+            for (size_t r = startRun; !buf_.used[r]; r = buf_.joinedRun[r]) {
+                buf_.used[r] = 1;
+                appendRun(buf_.runs[r], piece);
+                const size_t following = r + 1 < count ? r + 1 : 0;
+                if (buf_.joinedRun[r] == following)
+                    appendTail(buf_.runs[r], piece);
+            }
+            mergeRepeats(piece);
+            if (!isDegenerate(piece))
+                out.push_back(std::move(piece));
+        }
+    }
+
+    void appendRun(const insideRun& run, pointRing& piece) const {
+        piece.push_back(run.entry);
+        for (size_t pos = run.first; pos <= run.last; ++pos)
+            piece.push_back(pointAt(pos));
+        piece.push_back(run.exit);
+    }
+
+    void appendTail(const insideRun& run, pointRing& piece) const {
+        if (!run.hasTail)
+            return;
+        for (size_t k = 0; k < run.tailCount; ++k)
+            piece.push_back(pointAt(run.tailFirst + k));
+    }
+
+    const halfPlane& plane_;
+    stageBuffers& buf_;
+    pointRing* ring_ = nullptr;
+    size_t start_ = 0;
+};
+
+} // namespace
+
+int32_t clipPolygon(const mapPoint* points, size_t count, const mapRect& rect,
+                    std::vector<std::vector<mapPoint>>& rings) {
+    rings.clear();
+    if (points == nullptr || count == 0)
+        return 1;
+    pointRing whole(points, points + count);
+    mergeRepeats(whole);
+    if (!isDegenerate(whole))
+        rings.push_back(std::move(whole));
+    stageBuffers buffers;
+    std::vector<pointRing> next;
+    for (const halfPlane& plane : halfPlanesOf(rect)) {
+        next.clear();
+        for (pointRing& ring : rings)
+            ringCutter(plane, buffers).cut(std::move(ring), next);
+        rings.swap(next);
+    }
+    return rings.empty() ? 1 : 2;
+}
+
+} // namespace zel

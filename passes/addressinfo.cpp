@@ -1,0 +1,271 @@
+#include "passes/addressinfo.h"
+
+#include "model/labelchars.h"
+#include "model/names.h"
+#include "platform/progress.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+namespace zel {
+namespace {
+
+bool isCityPoint(const mapAdrObject& object) {
+    return (object.kind & kindCityFlag) != 0;
+}
+
+// House numbers: "9" before "10" before "9a".
+bool shorterThenByName(const std::u16string& a, const std::u16string& b) {
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+bool byRefThenNumber(const mapAdrObject& a, const mapAdrObject& b) {
+    if (a.ref != b.ref)
+        return a.ref < b.ref;
+    return shorterThenByName(a.name, b.name);
+}
+
+// Only the first-level copy of an object keeps its city; a line or area
+// without points has no position to offer.
+bool takesPart(const mapPoi& poi) {
+    return poi.cityIdx != 0 && poi.dontFind == 0;
+}
+
+bool takesPart(const mapPoly& object) {
+    return object.cityIdx != 0 && object.dontFind == 0 && !object.points.empty();
+}
+
+void collectStreetNames(cMapPolish& map, cProgress& progress) {
+    const auto collect = [&](const auto& object) {
+        if (takesPart(object) && !object.streetDesc.empty())
+            map.streetNames.emplace_back(object.streetDesc);
+        progress.tick();
+    };
+    for (const mapLevel& level : map.levels) {
+        std::for_each(level.pois.begin(), level.pois.end(), collect);
+        std::for_each(level.lines.begin(), level.lines.end(), collect);
+        std::for_each(level.polygons.begin(), level.polygons.end(), collect);
+    }
+}
+
+bool nameBelow(const mapStrItem& a, const mapStrItem& b) {
+    return a.name < b.name;
+}
+
+void settleStreetNames(cMapPolish& map) {
+    std::vector<mapStrItem>& names = map.streetNames;
+    for (mapStrItem& street : names)
+        street.name = normaliseSeparators(std::move(street.name));
+    std::stable_sort(names.begin(), names.end(), nameBelow);
+    const auto sameName = [](const mapStrItem& a, const mapStrItem& b) { return a.name == b.name; };
+    names.erase(std::unique(names.begin(), names.end(), sameName), names.end());
+    for (const mapStrItem& street : names)
+        mergeLabelChars(map.labelChars, street.name);
+}
+
+// The position of `street` (already normalised) in the settled street names.
+std::optional<uint32_t> findStreet(const std::vector<mapStrItem>& names,
+                                   const std::u16string& street) {
+    const auto at = std::lower_bound(
+        names.begin(), names.end(), street,
+        [](const mapStrItem& item, const std::u16string& name) { return item.name < name; });
+    if (at == names.end() || at->name != street)
+        return std::nullopt;
+    return static_cast<uint32_t>(at - names.begin());
+}
+
+// Gives `object` the street `streetDesc` names and keeps it; an object on a
+// street the map does not list is dropped.
+void addOnStreet(cMapPolish& map, mapAdrObject object, const std::u16string& streetDesc) {
+    if (streetDesc.empty())
+        return;
+    const std::optional<uint32_t> street =
+        findStreet(map.streetNames, normaliseSeparators(streetDesc));
+    if (!street)
+        return;
+    object.ref = *street;
+    map.adrObjects.push_back(std::move(object));
+}
+
+mapAdrObject newObject(uint32_t kind, int32_t cityIdx, mapPoint position) {
+    mapAdrObject object;
+    object.kind = kind;
+    // The file's city number as it is; lowered to the city's own index once
+    // every object is collected.
+    object.cityKey = static_cast<uint32_t>(cityIdx);
+    object.x = position.x;
+    object.y = position.y;
+    return object;
+}
+
+void collectPoi(cMapPolish& map, const mapPoi& poi) {
+    if (poi.isCity != 0) {
+        mapAdrObject object = newObject(kindCityPoint, poi.cityIdx, poi.pos);
+        object.name = normaliseSeparators(poi.label);
+        if (!object.name.empty())
+            map.adrObjects.push_back(std::move(object));
+        return;
+    }
+    if (poi.houseNumber.empty())
+        return;
+    mapAdrObject object = newObject(kindPoint, poi.cityIdx, poi.pos);
+    object.name = normaliseSeparators(poi.houseNumber);
+    addOnStreet(map, std::move(object), poi.streetDesc);
+}
+
+void collectObjects(cMapPolish& map, cProgress& progress) {
+    for (const mapLevel& level : map.levels) {
+        for (const mapPoi& poi : level.pois) {
+            if (takesPart(poi))
+                collectPoi(map, poi);
+            progress.tick();
+        }
+        for (const mapPoly& line : level.lines) {
+            if (takesPart(line))
+                addOnStreet(map, newObject(kindStreet, line.cityIdx, line.points.front()),
+                            line.streetDesc);
+            progress.tick();
+        }
+        for (const mapPoly& polygon : level.polygons) {
+            if (takesPart(polygon)) {
+                mapAdrObject house = newObject(kindHouse, polygon.cityIdx, polygon.points.front());
+                house.name = normaliseSeparators(polygon.houseNumber);
+                addOnStreet(map, std::move(house), polygon.streetDesc);
+            }
+            progress.tick();
+        }
+    }
+}
+
+// House points join the houses; cities are numbered from 1 in the file and
+// from 0 in the city table.
+void settleKindsAndCities(std::vector<mapAdrObject>& objects) {
+    for (mapAdrObject& object : objects) {
+        if (kindClass(object) == kindPoint && !isCityPoint(object)) {
+            object.kind = kindHouse;
+            object.name = normaliseSeparators(std::move(object.name));
+        }
+        object.cityKey -= 1;
+    }
+}
+
+void sortObjects(std::vector<mapAdrObject>& objects) {
+    std::stable_sort(objects.begin(), objects.end(), adrObjectBefore);
+}
+
+// Of each run of adjacent objects that are the same thing only the first
+// stays: the pieces of one street, or one house given as a point and as a
+// building. The name alone does not make objects the same: every street is
+// unnamed, and house 5 of one street may follow house 5 of another, so
+// comparing names only would drop real streets and houses from the index.
+void removeAdjacentDuplicates(std::vector<mapAdrObject>& objects) {
+    const auto same = [](const mapAdrObject& a, const mapAdrObject& b) {
+        return a.cityKey == b.cityKey && (a.kind & 7u) == (b.kind & 7u) && a.ref == b.ref &&
+               a.name == b.name;
+    };
+    objects.erase(std::unique(objects.begin(), objects.end(), same), objects.end());
+}
+
+using objectIter = std::vector<mapAdrObject>::const_iterator;
+
+struct objectRange {
+    objectIter first;
+    objectIter last;
+};
+
+using classKey = std::pair<uint32_t, uint32_t>;
+
+classKey keyOf(const mapAdrObject& object) {
+    return {object.cityKey, kindClass(object)};
+}
+
+// The objects of one city and kind class in the sorted list.
+objectRange findClass(objectIter first, objectIter last, classKey wanted) {
+    return {std::lower_bound(first, last, wanted,
+                             [](const mapAdrObject& o, classKey k) { return keyOf(o) < k; }),
+            std::upper_bound(first, last, wanted,
+                             [](classKey k, const mapAdrObject& o) { return k < keyOf(o); })};
+}
+
+// Whether the objects, sorted by street, hold one on street `ref`.
+bool holdsStreet(objectIter first, objectIter last, uint32_t ref) {
+    const objectIter at = std::lower_bound(
+        first, last, ref, [](const mapAdrObject& object, uint32_t r) { return object.ref < r; });
+    return at != last && at->ref == ref;
+}
+
+// Every street a city's houses stand on gets a street object, so that each
+// house group finds its street when the address file is written.
+void addMissingStreets(std::vector<mapAdrObject>& objects) {
+    std::vector<mapAdrObject> added;
+    objectIter group = objects.begin();
+    const objectIter end = objects.end();
+    while (group != end) {
+        const uint32_t key = group->cityKey;
+        const objectIter groupEnd = std::find_if(
+            group, end, [key](const mapAdrObject& object) { return object.cityKey != key; });
+        const objectRange streets = findClass(group, groupEnd, {key, kindStreet});
+        const objectRange houses = findClass(group, groupEnd, {key, kindHouse});
+        const size_t groupAdded = added.size();
+        for (objectIter house = houses.first; house != houses.last; ++house) {
+            const auto addedFirst = added.cbegin() + static_cast<std::ptrdiff_t>(groupAdded);
+            if (holdsStreet(streets.first, streets.last, house->ref) ||
+                holdsStreet(addedFirst, added.cend(), house->ref))
+                continue;
+            mapAdrObject street;
+            street.kind = kindStreet;
+            street.cityKey = key;
+            street.ref = house->ref;
+            street.x = house->x;
+            street.y = house->y;
+            added.push_back(std::move(street));
+        }
+        group = groupEnd;
+    }
+    objects.insert(objects.end(), std::make_move_iterator(added.begin()),
+                   std::make_move_iterator(added.end()));
+    sortObjects(objects);
+}
+
+} // namespace
+
+bool adrObjectBefore(const mapAdrObject& a, const mapAdrObject& b) {
+    if (a.cityKey != b.cityKey)
+        return a.cityKey < b.cityKey;
+    const uint32_t classA = kindClass(a);
+    const uint32_t classB = kindClass(b);
+    if (classA != classB)
+        return classA < classB;
+    if (classA == kindPoint) {
+        if (isCityPoint(a) != isCityPoint(b))
+            return isCityPoint(a);
+        if (isCityPoint(a))
+            return a.name < b.name;
+        return byRefThenNumber(a, b);
+    }
+    if (classA == kindHouse)
+        return byRefThenNumber(a, b);
+    return a.ref < b.ref;
+}
+
+void buildAddressInfo(cMapPolish& map) {
+    cProgress progress;
+    // Every object is visited twice: once for its street, once for itself.
+    const uint64_t objects = uint64_t{map.poiCount} + map.lineCount + map.polygonCount;
+    progress.start("Address info", static_cast<uint32_t>(2 * objects));
+    collectStreetNames(map, progress);
+    settleStreetNames(map);
+    collectObjects(map, progress);
+    settleKindsAndCities(map.adrObjects);
+    sortObjects(map.adrObjects);
+    removeAdjacentDuplicates(map.adrObjects);
+    addMissingStreets(map.adrObjects);
+    for (const mapAdrObject& object : map.adrObjects)
+        mergeLabelChars(map.labelChars, object.name);
+    progress.finish();
+}
+
+} // namespace zel

@@ -1,0 +1,173 @@
+#include "passes/analysis.h"
+
+#include "geometry/clip.h"
+#include "platform/progress.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zel {
+namespace {
+
+constexpr float columnWidth = 360.0f;
+// A level spreading wider than this is taken to wrap round the globe.
+constexpr float widestLevel = 180.0f;
+
+// Moves one bound of a box: a value below the minimum lowers it, otherwise a
+// value above the maximum raises it.
+void widenAxis(float& min, float& max, float value) {
+    if (value < min)
+        min = value;
+    else if (value > max)
+        max = value;
+}
+
+void widen(mapBox& box, const mapBox& other) {
+    widenAxis(box.minX, box.maxX, other.minX);
+    widenAxis(box.minX, box.maxX, other.maxX);
+    widenAxis(box.minY, box.maxY, other.minY);
+    widenAxis(box.minY, box.maxY, other.maxY);
+}
+
+// The level box as objects are added: the first sets it, the others widen it.
+class LevelBox {
+public:
+    explicit LevelBox(mapBox& box) : box(box) {}
+
+    void add(const mapBox& other) {
+        if (set) {
+            widen(box, other);
+        } else {
+            box = other;
+            set = true;
+        }
+    }
+
+private:
+    mapBox& box;
+    bool set = false;
+};
+
+// The 360-degree column of a longitude, rounded down.
+int32_t columnOf(float longitude) {
+    const float columns = longitude / columnWidth;
+    return static_cast<int32_t>(columns) - (longitude < 0.0f ? 1 : 0);
+}
+
+void cutToColumn(const mapPoly& object, polyKind kind, const mapRect& column,
+                 std::vector<mapPoly>& cut) {
+    if (kind == polyKind::polyline) {
+        clipLine(object, column, cut);
+        return;
+    }
+    std::vector<std::vector<mapPoint>> rings;
+    clipPolygon(object.points.data(), object.points.size(), column, rings);
+    for (std::vector<mapPoint>& ring : rings) {
+        cut.push_back(object);
+        cut.back().points = std::move(ring);
+    }
+}
+
+// Cuts the level's lines or polygons at the 360-degree columns into a new list
+// and widens the level box by every piece.
+void normalizeObjects(std::vector<mapPoly>& objects, polyKind kind, LevelBox& levelBox,
+                      cProgress& progress) {
+    std::vector<mapPoly> normalized;
+    normalized.reserve(objects.size());
+    for (mapPoly& object : objects) {
+        const size_t first = normalized.size();
+        normalizeLongitudes(object, kind, normalized);
+        // The pieces, not the uncut object, must fit the level box: a piece
+        // moved to 359 degrees lies far from where the object started.
+        for (size_t i = first; i < normalized.size(); ++i)
+            levelBox.add(boundingBox(normalized[i].points));
+        progress.tick();
+    }
+    objects = std::move(normalized);
+}
+
+void analyzeLevel(mapLevel& level, cProgress& progress) {
+    LevelBox levelBox(level.bbox);
+    for (mapPoi& poi : level.pois) {
+        if (poi.pos.x < 0.0f)
+            poi.pos.x = static_cast<float>(poi.pos.x + 360.0);
+        levelBox.add({poi.pos.x, poi.pos.y, poi.pos.x, poi.pos.y});
+        progress.tick();
+    }
+    normalizeObjects(level.polygons, polyKind::polygon, levelBox, progress);
+    normalizeObjects(level.lines, polyKind::polyline, levelBox, progress);
+    if (level.bbox.maxX - level.bbox.minX > widestLevel) {
+        level.bbox.minX = 0.0f;
+        level.bbox.maxX = 360.0f;
+    }
+}
+
+template <typename Object> void sortByTypeAndLabel(std::vector<Object>& objects) {
+    std::stable_sort(objects.begin(), objects.end(), [](const Object& a, const Object& b) {
+        if (a.type != b.type)
+            return a.type < b.type;
+        return a.label < b.label;
+    });
+}
+
+} // namespace
+
+void countObjects(cMapPolish& map) {
+    map.poiCount = map.lineCount = map.polygonCount = 0;
+    for (const mapLevel& level : map.levels) {
+        map.poiCount += static_cast<uint32_t>(level.pois.size());
+        map.lineCount += static_cast<uint32_t>(level.lines.size());
+        map.polygonCount += static_cast<uint32_t>(level.polygons.size());
+    }
+}
+
+bool normalizeLongitudes(mapPoly& object, polyKind kind, std::vector<mapPoly>& pieces) {
+    if (object.points.empty())
+        return false;
+    object.bbox = boundingBox(object.points);
+    int32_t c0 = columnOf(object.bbox.minX);
+    int32_t c1 = columnOf(object.bbox.maxX);
+    // An object starting exactly on a column edge is cut against the column
+    // west of it too, as the column test is on closed rectangles.
+    if (object.bbox.minX == static_cast<float>(c0) * columnWidth) {
+        --c0;
+        if (object.bbox.maxX == static_cast<float>(c0 + 1) * columnWidth)
+            ++c1;
+    }
+    std::vector<mapPoly> cut;
+    for (int32_t c = c0; c <= c1; ++c) {
+        const float west = static_cast<float>(c) * columnWidth;
+        cut.clear();
+        cutToColumn(object, kind, mapRect{west, -90.0f, west + columnWidth, 90.0f}, cut);
+        for (mapPoly& piece : cut) {
+            for (mapPoint& p : piece.points)
+                p.x -= west;
+            pieces.push_back(std::move(piece));
+        }
+    }
+    return true;
+}
+
+void analyzeLevels(cMapPolish& map) {
+    cProgress progress;
+    progress.start("Analyzing", map.poiCount + map.lineCount + map.polygonCount);
+    for (mapLevel& level : map.levels)
+        analyzeLevel(level, progress);
+    progress.finish();
+}
+
+void sortLevels(cMapPolish& map) {
+    cProgress progress;
+    progress.start("Sorting", static_cast<uint32_t>(3 * map.levels.size()));
+    for (mapLevel& level : map.levels) {
+        sortByTypeAndLabel(level.pois);
+        progress.tick();
+        sortByTypeAndLabel(level.lines);
+        progress.tick();
+        sortByTypeAndLabel(level.polygons);
+        progress.tick();
+    }
+    progress.finish();
+}
+
+} // namespace zel

@@ -1,0 +1,26 @@
+// Preparing the objects of every level for the writer: totals, longitudes
+// brought into 0..360 with the level boxes, and the order by type and label.
+#pragma once
+
+#include "model/mappolish.h"
+
+#include <vector>
+
+namespace zel {
+
+// The numbers of points of interest, polylines and polygons over all levels.
+void countObjects(cMapPolish& map);
+
+// "Analyzing": longitudes into 0..360 and every level's bounding box.
+void analyzeLevels(cMapPolish& map);
+
+// Computes the object's box (kept in its bbox) and appends to `pieces` the
+// parts of it in each 360-degree column it touches, shifted into 0..360.
+// False when the object has no points.
+bool normalizeLongitudes(mapPoly& object, polyKind kind, std::vector<mapPoly>& pieces);
+
+// "Sorting": every level's objects by type, then label. Equal keys keep the
+// order in which they were read, so the output is the same on every run.
+void sortLevels(cMapPolish& map);
+
+} // namespace zel

@@ -1,0 +1,342 @@
+#include "passes/routing/adjustments.h"
+
+#include "passes/routing/messages.h"
+#include "passes/routing/restrictions.h"
+#include "passes/routing/routegraph.h"
+#include "platform/console.h"
+#include "platform/progress.h"
+
+#include <algorithm>
+#include <limits>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace zel {
+namespace {
+
+namespace msg = routingMessages;
+
+constexpr uint32_t unreached = 0xFFFFFFFF;
+// The largest cost a search can give: one below "unreached", so that a node
+// reached at any cost still counts as reached.
+constexpr uint64_t costCap = 0xFFFFFFFE;
+
+// A road's weight is 1024 / ((class × classFactor + 1) × (speed × speedFactor
+// + 1) + 1): fast, important roads cost less per metre.
+constexpr float speedFactor = 0.0695f;
+constexpr float classFactor = 0.5f;
+
+// How a neighbour is joined to the via node while its set is being built.
+enum class arcKind { both = 1, incoming = 2, outgoing = 3 };
+
+struct neighbourArc {
+    uint32_t length = 0;
+    arcKind kind = arcKind::outgoing;
+};
+
+// Keyed by (neighbour, road), the order of the replacement set.
+using neighbourMap = std::map<std::pair<uint32_t, uint32_t>, neighbourArc>;
+
+struct recordedEntry {
+    mapReplacement entry;
+    arcKind kind;
+};
+
+void buildArcSources(cRouteInfo& routeInfo) {
+    const size_t count = routeInfo.nodeArcs.size();
+    routeInfo.arcSources.assign(count, {});
+    for (size_t u = 0; u < count; ++u) {
+        for (const mapArc& arc : routeInfo.nodeArcs[u]) {
+            if (arc.target >= count)
+                continue;
+            std::vector<uint32_t>& sources = routeInfo.arcSources[arc.target];
+            if (sources.empty() || sources.back() != u)
+                sources.push_back(static_cast<uint32_t>(u));
+        }
+    }
+    routeInfo.arcSourcesBuilt = true;
+}
+
+void noteArc(cRouteInfo& routeInfo, uint32_t from, uint32_t target) {
+    if (!routeInfo.arcSourcesBuilt || target >= routeInfo.nodeArcs.size())
+        return;
+    if (routeInfo.arcSources.size() < routeInfo.nodeArcs.size())
+        routeInfo.arcSources.resize(routeInfo.nodeArcs.size());
+    std::vector<uint32_t>& sources = routeInfo.arcSources[target];
+    if (sources.empty() || sources.back() != from)
+        sources.push_back(from);
+}
+
+// Every arc the expansion adds goes through here, so that the index of arc
+// sources stays complete.
+void link(cRouteInfo& routeInfo, uint32_t from, const mapArc& arc) {
+    if (from >= routeInfo.nodeArcs.size())
+        return;
+    addArc(routeInfo.nodeArcs[from], arc);
+    noteArc(routeInfo, from, arc.target);
+}
+
+uint32_t appendNode(cRouteInfo& routeInfo) {
+    routeInfo.nodeArcs.emplace_back();
+    return static_cast<uint32_t>(routeInfo.nodeArcs.size() - 1);
+}
+
+// The arcs out of the via node, then those into it: an arc both ways on the
+// same road makes one two-way neighbour.
+neighbourMap neighboursOf(cRouteInfo& routeInfo, uint32_t via) {
+    neighbourMap neighbours;
+    for (const mapArc& arc : routeInfo.nodeArcs[via])
+        neighbours.emplace(std::pair{arc.target, arc.road},
+                           neighbourArc{arc.length, arcKind::outgoing});
+
+    std::vector<uint32_t> sources = routeInfo.arcSources[via];
+    std::sort(sources.begin(), sources.end());
+    sources.erase(std::unique(sources.begin(), sources.end()), sources.end());
+    for (uint32_t u : sources) {
+        for (const mapArc& arc : routeInfo.nodeArcs[u]) {
+            if (arc.target != via)
+                continue;
+            const auto [at, added] = neighbours.emplace(
+                std::pair{u, arc.road}, neighbourArc{arc.length, arcKind::incoming});
+            // A two-way neighbour keeps the length of the via node's own arc.
+            if (!added)
+                at->second.kind = arcKind::both;
+        }
+    }
+    return neighbours;
+}
+
+// The entry of an earlier expansion whose gate is `node`, and that
+// expansion's via node; false when `node` is no such gate.
+bool findJoinedGate(const cRouteInfo& routeInfo, uint32_t node, mapReplacement& gateEntry,
+                    uint32_t& otherVia) {
+    const auto secondary = routeInfo.replacements.find(node);
+    if (secondary == routeInfo.replacements.end())
+        return false;
+    if (secondary->second.empty()) {
+        platform::printNarrow(msg::noCorrespondence(node));
+        return false;
+    }
+    otherVia = secondary->second.back();
+    const auto set = routeInfo.adjustments.find(otherVia);
+    if (set == routeInfo.adjustments.end()) {
+        platform::printNarrow(msg::replacementSetAbsent(otherVia));
+        return false;
+    }
+    for (const mapReplacement& entry : set->second) {
+        if (entry.gate == node) {
+            gateEntry = entry;
+            return true;
+        }
+    }
+    return false;
+}
+
+void expandOrdinary(cRouteInfo& routeInfo, uint32_t via, uint32_t road, uint32_t neighbour,
+                    const neighbourArc& arc, uint32_t gate, uint32_t arrival,
+                    std::vector<recordedEntry>& recorded) {
+    if (arc.kind != arcKind::outgoing)
+        replaceArc(routeInfo, neighbour, road, via, {road, gate, 0});
+    if (arc.kind != arcKind::incoming)
+        link(routeInfo, gate, {road, neighbour, 0});
+    if (arc.kind != arcKind::outgoing)
+        link(routeInfo, gate, {road, arrival, arc.length});
+    routeInfo.replacements[gate].push_back(neighbour);
+    routeInfo.replacements[gate].push_back(via);
+    recorded.push_back({{road, neighbour, arc.length, gate, arrival}, arc.kind});
+    if (arc.kind != arcKind::incoming)
+        link(routeInfo, arrival, {road, gate, arc.length});
+    routeInfo.replacements[arrival].push_back(via);
+}
+
+// The neighbour is the gate `other.gate` of the expansion of `otherVia`:
+// the two expansions are wired to each other's arrival nodes.
+void expandJoined(cRouteInfo& routeInfo, uint32_t via, uint32_t road, const neighbourArc& arc,
+                  uint32_t gate, uint32_t arrival, const mapReplacement& other, uint32_t otherVia,
+                  std::vector<recordedEntry>& recorded) {
+    recorded.push_back({{road, otherVia, other.length, gate, arrival}, arc.kind});
+    if (arc.kind == arcKind::both)
+        link(routeInfo, arrival, {road, gate, other.length});
+    else if (arc.kind == arcKind::incoming)
+        removeArc(routeInfo, other.arrival, other.road, other.gate);
+    removeArc(routeInfo, other.gate, other.road, other.arrival);
+    link(routeInfo, gate, {road, other.arrival, 0});
+    routeInfo.replacements[gate].push_back(otherVia);
+    routeInfo.replacements[gate].push_back(via);
+    routeInfo.replacements[arrival].push_back(via);
+    removeArc(routeInfo, other.gate, road, via);
+    link(routeInfo, other.gate, {road, arrival, 0});
+}
+
+} // namespace
+
+const mapReplacementSet* getReplacementSet(cRouteInfo& routeInfo, uint32_t via) {
+    if (routeInfo.nodeArcs.empty())
+        return nullptr;
+    if (const auto known = routeInfo.adjustments.find(via); known != routeInfo.adjustments.end())
+        return &known->second;
+    if (via >= routeInfo.nodeArcs.size()) {
+        platform::printNarrow(msg::viaNodeAbsent(via));
+        return nullptr;
+    }
+    if (!routeInfo.arcSourcesBuilt)
+        buildArcSources(routeInfo);
+    if (routeInfo.arcSources.size() < routeInfo.nodeArcs.size())
+        routeInfo.arcSources.resize(routeInfo.nodeArcs.size());
+
+    neighbourMap neighbours = neighboursOf(routeInfo, via);
+    if (neighbours.size() == 1) {
+        // A dead end: an extra node that can only enter it gives the one real
+        // neighbour a turn arc to make the U-turn through.
+        const uint32_t road = neighbours.begin()->first.second;
+        const uint32_t deadEnd = appendNode(routeInfo);
+        link(routeInfo, deadEnd, {road, via, 0});
+        neighbours.emplace(std::pair{deadEnd, road}, neighbourArc{0, arcKind::incoming});
+    }
+
+    std::vector<recordedEntry> recorded;
+    bool first = true;
+    for (const auto& [key, arc] : neighbours) {
+        const auto [neighbour, road] = key;
+        uint32_t gate = via;
+        if (first) {
+            routeInfo.nodeArcs[via].clear();
+            first = false;
+        } else {
+            gate = appendNode(routeInfo);
+        }
+        const uint32_t arrival = appendNode(routeInfo);
+        mapReplacement other;
+        uint32_t otherVia = 0;
+        if (findJoinedGate(routeInfo, neighbour, other, otherVia))
+            expandJoined(routeInfo, via, road, arc, gate, arrival, other, otherVia, recorded);
+        else
+            expandOrdinary(routeInfo, via, road, neighbour, arc, gate, arrival, recorded);
+    }
+    if (recorded.empty())
+        return nullptr;
+
+    for (const recordedEntry& to : recorded) {
+        if (to.kind == arcKind::outgoing)
+            continue;
+        for (const recordedEntry& from : recorded) {
+            if (&from == &to || from.kind == arcKind::incoming)
+                continue;
+            link(routeInfo, to.entry.arrival,
+                 {from.entry.road, from.entry.gate, from.entry.length});
+        }
+    }
+    mapReplacementSet& set = routeInfo.adjustments[via];
+    for (const recordedEntry& r : recorded)
+        set.insert(r.entry);
+    return &set;
+}
+
+bool replaceArc(cRouteInfo& routeInfo, uint32_t u, uint32_t road, uint32_t oldTarget,
+                const mapArc& arc) {
+    if (!removeArc(routeInfo, u, road, oldTarget))
+        return false;
+    link(routeInfo, u, arc);
+    return true;
+}
+
+uint32_t roadWeight(uint8_t speed, uint8_t roadClass) {
+    const double classTerm = roadClass * static_cast<double>(classFactor) + 1.0;
+    const double speedTerm = speed * static_cast<double>(speedFactor) + 1.0;
+    // Between 1024 / 2 and a little above 1: always fits.
+    return static_cast<uint32_t>(1024.0 / (classTerm * speedTerm + 1.0));
+}
+
+void roadWeights(cRouteInfo& routeInfo) {
+    for (mapRoadParams& road : routeInfo.roads)
+        road.weight = roadWeight(road.speed, road.roadClass);
+}
+
+namespace {
+
+// The cost of travelling an arc, false when the search may not use it. Road
+// index 0 is no road: its arcs (the links of an expanded node on a line
+// without a road) cost their length. The product wraps in 32 bits, as the
+// costs have always been computed.
+bool arcCost(const cRouteInfo& routeInfo, const mapArc& arc, uint32_t& cost) {
+    if (arc.road == 0) {
+        cost = arc.length;
+        return true;
+    }
+    // An arc on a road the table does not have cannot be weighed.
+    if (arc.road >= routeInfo.roads.size())
+        return false;
+    const mapRoadParams& road = routeInfo.roads[arc.road];
+    if ((road.accessFlags & routeInfo.accessMask) != 0)
+        return false;
+    if (routeInfo.classZeroRoads == 0 && road.roadClass == 0)
+        return false;
+    cost = static_cast<uint32_t>(uint64_t{arc.length} * road.weight) >> 10;
+    if (cost == 0)
+        cost = 1;
+    return true;
+}
+
+} // namespace
+
+bool ShortestPaths::search(const cRouteInfo& routeInfo, uint32_t from) {
+    const size_t count = routeInfo.nodeArcs.size();
+    if (from >= count)
+        return false;
+    source = from;
+    dist.assign(count, unreached);
+    open.clear();
+    dist[source] = 0;
+    open.push_back({0, source});
+    const auto later = [](const OpenEntry& a, const OpenEntry& b) { return a.dist > b.dist; };
+    // Costs are never negative, so the distances do not depend on which of
+    // several equally near nodes is taken first.
+    while (!open.empty()) {
+        std::pop_heap(open.begin(), open.end(), later);
+        const OpenEntry next = open.back();
+        open.pop_back();
+        if (next.dist != dist[next.node])
+            continue; // a stale entry: the node was reached more cheaply since
+        for (const mapArc& arc : routeInfo.nodeArcs[next.node]) {
+            uint32_t cost = 0;
+            if (arc.target >= count || !arcCost(routeInfo, arc, cost))
+                continue;
+            const auto sum = static_cast<uint32_t>(std::min(uint64_t{next.dist} + cost, costCap));
+            if (sum < dist[arc.target]) {
+                dist[arc.target] = sum;
+                open.push_back({sum, arc.target});
+                std::push_heap(open.begin(), open.end(), later);
+            }
+        }
+    }
+    return true;
+}
+
+// Every cost a search sets is capped below "unreached", and the source keeps
+// its cost of 0.
+bool ShortestPaths::reached(uint32_t node) const {
+    return node < dist.size() && node != source && dist[node] != unreached;
+}
+
+void externNodeAdjustments(cRouteInfo& routeInfo) {
+    cProgress progress;
+    progress.start(msg::externLabel,
+                   static_cast<uint32_t>(std::min<size_t>(routeInfo.externNodes.size(),
+                                                          std::numeric_limits<uint32_t>::max())));
+    ShortestPaths paths;
+    for (const auto& [from, position] : routeInfo.externNodes) {
+        progress.tick();
+        // A boundary node outside the graph reaches nothing; the state of an
+        // earlier search must not be read as its own.
+        if (!paths.search(routeInfo, from))
+            continue;
+        for (const auto& [to, otherPosition] : routeInfo.externNodes) {
+            if (to != from && paths.reached(to))
+                routeInfo.externCosts[from].insert({0, to, paths.costs()[to]});
+        }
+    }
+    progress.finish();
+}
+
+} // namespace zel
