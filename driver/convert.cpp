@@ -30,7 +30,7 @@ bool processMap(cMapZEL& writer, const std::u16string& path, bool autoScale) {
             continue;
         const double density = levelDensity(level);
         platform::printNarrow("Detected as: ");
-        const scaleRow& row =
+        const ScaleRow& row =
             scaleRowAt(autoScale ? scaleRowByDensity(density) : scaleRowByBits(level.bits));
         platform::printNarrow(row.line);
         const auto levelIndex = static_cast<uint32_t>(i);

@@ -21,7 +21,7 @@ using platform::lowerAscii;
 constexpr uint32_t exitDone = 0;
 constexpr uint32_t exitNoOutputFolder = 1;
 
-bool ensureOutputFolder(const driverState& state) {
+bool ensureOutputFolder(const DriverState& state) {
     if (state.outputFolder.empty() || isDirectory(state.outputFolder))
         return true;
     return platform::makeDirectory(state.outputFolder);
@@ -29,8 +29,8 @@ bool ensureOutputFolder(const driverState& state) {
 
 // Every map of "in/" goes into one writer object and one "map.zel" in the
 // working folder.
-void mergePhase(const driverState& state) {
-    mapList list{u"in/", {}};
+void mergePhase(const DriverState& state) {
+    MapList list{u"in/", {}};
     list.scan();
     if (list.names.empty())
         return;
@@ -40,7 +40,7 @@ void mergePhase(const driverState& state) {
     writeMainFile(*writer, u"map.zel");
 }
 
-void convertOneMap(const driverState& state, const mapList& list, size_t i, uint32_t percent) {
+void convertOneMap(const DriverState& state, const MapList& list, size_t i, uint32_t percent) {
     auto writer = std::make_unique<cMapZEL>();
     const std::u16string mapPath = list.fullPath(i);
     platform::printWide(driverMessages::processedMaps(percent, mapPath));
@@ -59,10 +59,10 @@ void convertOneMap(const driverState& state, const mapList& list, size_t i, uint
     platform::flushConsole();
 }
 
-void perMapPhase(const driverState& state) {
+void perMapPhase(const DriverState& state) {
     // A map added between the count and the listing must not make the
     // percentage divide by zero or pass 100.
-    mapList list{state.inputFolder, {}};
+    MapList list{state.inputFolder, {}};
     uint32_t count = countMapFiles(state.inputFolder);
     list.scan();
     count = std::max(count, static_cast<uint32_t>(list.names.size()));
@@ -90,7 +90,7 @@ std::u16string outputName(const std::u16string& outputFolder, const std::u16stri
 }
 
 int runDriver(const std::vector<std::u16string>& arguments) {
-    driverState state;
+    DriverState state;
     state.currentFolder = platform::workingDirectory() + u"/";
     for (size_t i = 1; i < arguments.size(); ++i)
         handleArgument(state, arguments[i]);

@@ -28,7 +28,7 @@ uint32_t countMapFiles(const std::u16string& inputFolder) {
     return count;
 }
 
-void mapList::scan() {
+void MapList::scan() {
     for (const platform::DirEntry& entry : platform::listFolder(folder)) {
         if (isListedName(entry.name) && !entry.isDirectory)
             names.push_back(entry.name);

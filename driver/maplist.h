@@ -16,7 +16,7 @@ bool isDirectory(const std::u16string& path);
 uint32_t countMapFiles(const std::u16string& inputFolder);
 
 // The map files of one folder.
-struct mapList {
+struct MapList {
     // A prefix for the names: empty or ending in a separator.
     std::u16string folder;
     // Bare file names, sorted so that every run handles them in one order.

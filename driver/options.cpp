@@ -36,7 +36,7 @@ bool isAbsolute(std::u16string_view folder) {
     return hasDrive || folder.front() == u'/';
 }
 
-void setOutputFolder(driverState& state, std::u16string_view value) {
+void setOutputFolder(DriverState& state, std::u16string_view value) {
     // A relative folder lies in the working folder; an absolute one is added to
     // what an earlier "o" option left, as the option has always behaved.
     if (!isAbsolute(value)) {
@@ -54,7 +54,7 @@ bool isSeparator(char16_t c) {
     return c == u'/' || c == u'\\';
 }
 
-void handleArgument(driverState& state, std::u16string_view argument) {
+void handleArgument(DriverState& state, std::u16string_view argument) {
     const size_t start = argument.find_first_not_of(u'-');
     if (start == std::u16string_view::npos)
         return;

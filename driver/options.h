@@ -6,7 +6,7 @@
 
 namespace zel {
 
-struct driverState {
+struct DriverState {
     // Folder of the per-map phase; a prefix that always ends in a separator.
     std::u16string inputFolder = u"in/maps/";
     // Where the per-map phase writes; empty means the working folder. When set
@@ -22,7 +22,7 @@ struct driverState {
 // Applies one command-line argument: "a" (scale by density), "d[folder]"
 // (input folder), "o[folder]" (output folder); letters in either case, leading
 // hyphens optional, anything else ignored.
-void handleArgument(driverState& state, std::u16string_view argument);
+void handleArgument(DriverState& state, std::u16string_view argument);
 
 bool isSeparator(char16_t c);
 

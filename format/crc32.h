@@ -26,7 +26,7 @@ inline constexpr std::array<uint32_t, 256> crcTable = makeCrcTable();
 
 } // namespace detail
 
-class cCrc32 {
+class Crc32 {
 public:
     void update(const uint8_t* data, size_t count) {
         for (size_t i = 0; i < count; ++i)

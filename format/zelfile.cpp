@@ -536,8 +536,8 @@ private:
             report(at, "address data tag is not \"BADR\"");
         ByteReader in(from(at));
         in.skip(4);
-        level.addressHeader = readAddressHeader(in);
-        const AddressHeader& h = level.addressHeader;
+        level.AddressFileHeader = readAddressHeader(in);
+        const AddressHeader& h = level.AddressFileHeader;
         if (h.reserved != 0)
             report(at + 4, "non-zero reserved byte in the address header");
         if (h.reserved2 != 0)
@@ -576,7 +576,7 @@ private:
     // point into the section below, and each level of the tree counts the
     // records of the next.
     void walkAddress(Level& level, uint64_t at) {
-        const AddressHeader& h = level.addressHeader;
+        const AddressHeader& h = level.AddressFileHeader;
         AddressTotals& t = level.addressTotals;
         const uint64_t body = at + addressHeaderSize;
         ByteReader in(from(body));
@@ -707,7 +707,7 @@ AddressHeader readAddressHeader(ByteReader& in) {
 
 uint32_t crcRegister(std::span<const uint8_t> bytes) {
     // The register runs over the file with its own field taken as zero.
-    cCrc32 crc;
+    Crc32 crc;
     const size_t head = std::min<size_t>(bytes.size(), crcOffset);
     crc.update(bytes.data(), head);
     const size_t field = std::min<size_t>(bytes.size() - head, 4);

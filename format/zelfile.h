@@ -117,7 +117,7 @@ struct Level {
     uint64_t addressBytes = 0;
     RoutingHeader routingHeader;
     RoutingTotals routingTotals;
-    AddressHeader addressHeader;
+    AddressHeader AddressFileHeader;
     AddressTotals addressTotals;
     std::vector<uint8_t> routing; // the raw section, header included
     std::vector<uint8_t> address;

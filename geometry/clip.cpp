@@ -10,7 +10,7 @@
 
 namespace zel {
 
-int32_t regionCode(mapPoint p, const mapRect& rect) {
+int32_t regionCode(mapPoint p, const Rect& rect) {
     // Rows from the bottom: codes 1–3, 8 9 4, 7–5.
     static constexpr int32_t below[3] = {1, 2, 3};
     static constexpr int32_t level[3] = {8, 9, 4};
@@ -47,7 +47,7 @@ bool triviallyOutside(int32_t c1, int32_t c2) {
 
 // Where the segment from p in direction (dx, dy) meets the horizontal border
 // line y = borderY, when that lies on the rectangle's side.
-bool meetHorizontal(mapPoint p, float dx, float dy, float borderY, const mapRect& rect,
+bool meetHorizontal(mapPoint p, float dx, float dy, float borderY, const Rect& rect,
                     mapPoint& hit) {
     const float x = p.x + dx * (borderY - p.y) / dy;
     if (!(rect.x0 <= x && x <= rect.x1))
@@ -56,8 +56,7 @@ bool meetHorizontal(mapPoint p, float dx, float dy, float borderY, const mapRect
     return true;
 }
 
-bool meetVertical(mapPoint p, float dx, float dy, float borderX, const mapRect& rect,
-                  mapPoint& hit) {
+bool meetVertical(mapPoint p, float dx, float dy, float borderX, const Rect& rect, mapPoint& hit) {
     const float y = p.y + dy * (borderX - p.x) / dx;
     if (!(rect.y0 <= y && y <= rect.y1))
         return false;
@@ -66,7 +65,7 @@ bool meetVertical(mapPoint p, float dx, float dy, float borderX, const mapRect& 
 }
 
 // A corner region: the corner's horizontal side is tried before its vertical one.
-bool meetCorner(mapPoint p, float dx, float dy, float cornerX, float cornerY, const mapRect& rect,
+bool meetCorner(mapPoint p, float dx, float dy, float cornerX, float cornerY, const Rect& rect,
                 mapPoint& hit) {
     return meetHorizontal(p, dx, dy, cornerY, rect, hit) ||
            meetVertical(p, dx, dy, cornerX, rect, hit);
@@ -74,7 +73,7 @@ bool meetCorner(mapPoint p, float dx, float dy, float cornerX, float cornerY, co
 
 // Axis-parallel segments need no division; from a corner region or from the
 // side they run along, they cannot reach the rectangle.
-bool moveAxisParallel(mapPoint& p, int32_t code, bool vertical, const mapRect& rect) {
+bool moveAxisParallel(mapPoint& p, int32_t code, bool vertical, const Rect& rect) {
     if (vertical && (code == 2 || code == 6)) {
         p.y = code == 2 ? rect.y0 : rect.y1;
         return true;
@@ -88,7 +87,7 @@ bool moveAxisParallel(mapPoint& p, int32_t code, bool vertical, const mapRect& r
 
 // Moves the outside end p of a segment running in direction (dx, dy) from p
 // onto the border; false when the segment misses the rectangle.
-bool moveOntoBorder(mapPoint& p, int32_t code, float dx, float dy, const mapRect& rect) {
+bool moveOntoBorder(mapPoint& p, int32_t code, float dx, float dy, const Rect& rect) {
     if (dx == 0.0f || dy == 0.0f)
         return moveAxisParallel(p, code, dx == 0.0f, rect);
     const mapPoint from = p;
@@ -114,8 +113,8 @@ bool moveOntoBorder(mapPoint& p, int32_t code, float dx, float dy, const mapRect
     }
 }
 
-mapClippedSegment unclipped(int32_t result, mapPoint p1, mapPoint p2) {
-    mapClippedSegment segment;
+ClippedSegment unclipped(int32_t result, mapPoint p1, mapPoint p2) {
+    ClippedSegment segment;
     segment.result = result;
     segment.start = p1;
     segment.end = p2;
@@ -124,7 +123,7 @@ mapClippedSegment unclipped(int32_t result, mapPoint p1, mapPoint p2) {
 
 } // namespace
 
-mapClippedSegment clipSegment(mapPoint p1, mapPoint p2, const mapRect& rect) {
+ClippedSegment clipSegment(mapPoint p1, mapPoint p2, const Rect& rect) {
     const int32_t c1 = regionCode(p1, rect);
     const int32_t c2 = regionCode(p2, rect);
     if (isInside(c1) && isInside(c2))
@@ -134,7 +133,7 @@ mapClippedSegment clipSegment(mapPoint p1, mapPoint p2, const mapRect& rect) {
 
     const float dx = p2.x - p1.x;
     const float dy = p2.y - p1.y;
-    mapClippedSegment segment = unclipped(segmentClipped, p1, p2);
+    ClippedSegment segment = unclipped(segmentClipped, p1, p2);
     if (!isInside(c1)) {
         if (!moveOntoBorder(segment.start, c1, dx, dy, rect))
             return unclipped(segmentRejected, p1, p2);
@@ -156,9 +155,9 @@ namespace {
 // Node references by point index. A reference is looked up as the first one in
 // stored order with that index, so a sorted view must keep stored order among
 // equal indices.
-class nodeRefIndex {
+class NodeRefIndex {
 public:
-    explicit nodeRefIndex(const std::vector<mapNodeRef>& refs) {
+    explicit NodeRefIndex(const std::vector<mapNodeRef>& refs) {
         auto byPoint = [](const mapNodeRef& a, const mapNodeRef& b) {
             return a.pointIndex < b.pointIndex;
         };
@@ -170,8 +169,8 @@ public:
         std::stable_sort(copy_.begin(), copy_.end(), byPoint);
         sorted_ = copy_;
     }
-    nodeRefIndex(const nodeRefIndex&) = delete;
-    nodeRefIndex& operator=(const nodeRefIndex&) = delete;
+    NodeRefIndex(const NodeRefIndex&) = delete;
+    NodeRefIndex& operator=(const NodeRefIndex&) = delete;
 
     const mapNodeRef* find(uint16_t pointIndex) const {
         auto it = std::lower_bound(
@@ -219,18 +218,18 @@ bool allEqual(const std::vector<mapPoint>& points) {
 
 // Walks a polyline segment by segment and collects the parts inside the
 // rectangle.
-class lineSplitter {
+class LineSplitter {
 public:
-    lineSplitter(const mapPoly& line, std::vector<mapPoly>& parts)
+    LineSplitter(const mapPoly& line, std::vector<mapPoly>& parts)
         : line_(line), parts_(parts), refs_(line.nodeRefs), part_(attributesOf(line)) {}
 
-    void run(const mapRect& rect) {
+    void run(const Rect& rect) {
         const std::vector<mapPoint>& points = line_.points;
         bool endedInside = isInside(regionCode(points[0], rect));
         if (endedInside)
             addVertex(0);
         for (size_t i = 1; i < points.size(); ++i) {
-            const mapClippedSegment segment = clipSegment(points[i - 1], points[i], rect);
+            const ClippedSegment segment = clipSegment(points[i - 1], points[i], rect);
             endedInside = addSegment(i, segment, endedInside);
         }
         emit();
@@ -238,7 +237,7 @@ public:
 
 private:
     // Returns whether the walk now stands inside the rectangle at point cur.
-    bool addSegment(size_t cur, const mapClippedSegment& segment, bool endedInside) {
+    bool addSegment(size_t cur, const ClippedSegment& segment, bool endedInside) {
         const size_t prev = cur - 1;
         if (segment.result == segmentInside) {
             addVertex(cur);
@@ -317,16 +316,16 @@ private:
 
     const mapPoly& line_;
     std::vector<mapPoly>& parts_;
-    nodeRefIndex refs_;
+    NodeRefIndex refs_;
     mapPoly part_;
 };
 
 } // namespace
 
-void clipLine(const mapPoly& line, const mapRect& rect, std::vector<mapPoly>& parts) {
+void clipLine(const mapPoly& line, const Rect& rect, std::vector<mapPoly>& parts) {
     if (line.points.size() < 2)
         return;
-    lineSplitter(line, parts).run(rect);
+    LineSplitter(line, parts).run(rect);
 }
 
 // ---------------------------------------------------------------------------
@@ -381,14 +380,14 @@ void clipLine(const mapPoly& line, const mapRect& rect, std::vector<mapPoly>& pa
 
 namespace {
 
-using pointRing = std::vector<mapPoint>;
+using PointRing = std::vector<mapPoint>;
 
 bool samePoint(mapPoint a, mapPoint b) {
     return a.x == b.x && a.y == b.y;
 }
 
 // Drops consecutive repeats, cyclically.
-void mergeRepeats(pointRing& ring) {
+void mergeRepeats(PointRing& ring) {
     size_t kept = 0;
     for (size_t i = 0; i < ring.size(); ++i) {
         if (kept == 0 || !samePoint(ring[i], ring[kept - 1]))
@@ -401,7 +400,7 @@ void mergeRepeats(pointRing& ring) {
 
 // Fewer than three distinct points, or all on one vertical or horizontal line.
 // Such a ring has no area; kept, a sliver on a cut line would become a record.
-bool isDegenerate(const pointRing& ring) {
+bool isDegenerate(const PointRing& ring) {
     if (ring.size() < 3)
         return true;
     const mapPoint first = ring.front();
@@ -424,7 +423,7 @@ bool isDegenerate(const pointRing& ring) {
 
 // The closed half-plane on the right of the line through `through` with
 // direction (dirX, dirY). All four lines are axis-parallel.
-struct halfPlane {
+struct HalfPlane {
     mapPoint through;
     float dirX;
     float dirY;
@@ -443,7 +442,7 @@ struct halfPlane {
     }
 };
 
-std::array<halfPlane, 4> halfPlanesOf(const mapRect& rect) {
+std::array<HalfPlane, 4> halfPlanesOf(const Rect& rect) {
     const mapPoint lowerLeft{rect.x0, rect.y0};
     const mapPoint upperRight{rect.x1, rect.y1};
     return {{
@@ -459,7 +458,7 @@ std::array<halfPlane, 4> halfPlanesOf(const mapRect& rect) {
 // leave the point an ulp off the line or beyond the edge's ends, the point is
 // put on the line and kept within the edge's span: every ring then stays
 // inside the closed rectangle and the next stage's tests remain exact.
-mapPoint crossingPoint(const halfPlane& plane, mapPoint prev, mapPoint cur, float sPrev,
+mapPoint crossingPoint(const HalfPlane& plane, mapPoint prev, mapPoint cur, float sPrev,
                        float sCur) {
     const bool leaving = sPrev > 0.0f;
     const float share = leaving ? sPrev : -sPrev;
@@ -476,17 +475,17 @@ mapPoint crossingPoint(const halfPlane& plane, mapPoint prev, mapPoint cur, floa
     return plane.onLine(along);
 }
 
-enum class side : uint8_t { outside, onLine, inside };
+enum class Side : uint8_t { outside, onLine, inside };
 
-side sideOf(float distance) {
+Side sideOf(float distance) {
     if (distance > 0.0f)
-        return side::inside;
-    return distance == 0.0f ? side::onLine : side::outside;
+        return Side::inside;
+    return distance == 0.0f ? Side::onLine : Side::outside;
 }
 
 // A maximal run of inside vertices with its entry and exit on the line.
 // Positions count from the ring's first vertex that is not inside.
-struct insideRun {
+struct InsideRun {
     size_t first = 0;
     size_t last = 0;
     mapPoint entry;
@@ -499,7 +498,7 @@ struct insideRun {
 };
 
 // An entry or exit, sorted along the line.
-struct lineEnd {
+struct LineEnd {
     double along;
     // How far along the line the boundary moves per unit of depth as it
     // leaves this point: the order of equal positions one step inside.
@@ -514,7 +513,7 @@ double orderKey(double value) {
     return std::isnan(value) ? std::numeric_limits<double>::infinity() : value;
 }
 
-bool endsBefore(const lineEnd& a, const lineEnd& b) {
+bool endsBefore(const LineEnd& a, const LineEnd& b) {
     if (a.along != b.along)
         return a.along < b.along;
     if (a.slope != b.slope)
@@ -525,22 +524,22 @@ bool endsBefore(const lineEnd& a, const lineEnd& b) {
 }
 
 // Buffers kept over all rings and stages of one polygon.
-struct stageBuffers {
+struct StageBuffers {
     std::vector<float> distances;
-    std::vector<side> sides;
-    std::vector<insideRun> runs;
-    std::vector<lineEnd> ends;
+    std::vector<Side> sides;
+    std::vector<InsideRun> runs;
+    std::vector<LineEnd> ends;
     std::vector<uint32_t> joinedRun;
     std::vector<uint32_t> openEntries;
     std::vector<uint32_t> openExits;
     std::vector<uint8_t> used;
 };
 
-class ringCutter {
+class RingCutter {
 public:
-    ringCutter(const halfPlane& plane, stageBuffers& buffers) : plane_(plane), buf_(buffers) {}
+    RingCutter(const HalfPlane& plane, StageBuffers& buffers) : plane_(plane), buf_(buffers) {}
 
-    void cut(pointRing&& ring, std::vector<pointRing>& out) {
+    void cut(PointRing&& ring, std::vector<PointRing>& out) {
         ring_ = &ring;
         const size_t insideCount = classify();
         if (insideCount == 0)
@@ -562,7 +561,7 @@ private:
         return i < size() ? i : i - size();
     }
     mapPoint pointAt(size_t pos) const { return (*ring_)[indexAt(pos)]; }
-    side sideAt(size_t pos) const { return buf_.sides[indexAt(pos)]; }
+    Side sideAt(size_t pos) const { return buf_.sides[indexAt(pos)]; }
     float distanceAt(size_t pos) const { return buf_.distances[indexAt(pos)]; }
 
     // Returns the number of inside vertices; positions start at the first
@@ -575,7 +574,7 @@ private:
         for (size_t i = 0; i < size(); ++i) {
             buf_.distances[i] = plane_.distance((*ring_)[i]);
             buf_.sides[i] = sideOf(buf_.distances[i]);
-            if (buf_.sides[i] == side::inside)
+            if (buf_.sides[i] == Side::inside)
                 ++insideCount;
             else if (start_ == size())
                 start_ = i;
@@ -586,7 +585,7 @@ private:
     // The point where the boundary meets the line between the inside vertex at
     // insidePos and its neighbour at linePos, which is not inside.
     mapPoint meetingPoint(size_t linePos, size_t insidePos, bool isExit) const {
-        if (sideAt(linePos) == side::onLine)
+        if (sideAt(linePos) == Side::onLine)
             return pointAt(linePos);
         const size_t prev = isExit ? insidePos : linePos;
         const size_t cur = isExit ? linePos : insidePos;
@@ -598,13 +597,13 @@ private:
         buf_.runs.clear();
         size_t pos = 1;
         while (pos < size()) {
-            if (sideAt(pos) != side::inside) {
+            if (sideAt(pos) != Side::inside) {
                 ++pos;
                 continue;
             }
-            insideRun run;
+            InsideRun run;
             run.first = pos;
-            while (pos < size() && sideAt(pos) == side::inside)
+            while (pos < size() && sideAt(pos) == Side::inside)
                 ++pos;
             run.last = pos - 1;
             run.entry = meetingPoint(run.first - 1, run.first, false);
@@ -618,7 +617,7 @@ private:
     // The gap after run r reaches up to the vertex before the next run (the
     // positions wrap round for the last run).
     void findTail(size_t r) {
-        insideRun& run = buf_.runs[r];
+        InsideRun& run = buf_.runs[r];
         const size_t exitPos = run.last + 1;
         const size_t nextRun = r + 1 < buf_.runs.size() ? r + 1 : 0;
         size_t entryPos = buf_.runs[nextRun].first - 1;
@@ -637,7 +636,7 @@ private:
         const float to = plane_.along(pointAt(toPos));
         float previous = from;
         for (size_t pos = fromPos; pos <= toPos; ++pos) {
-            if (sideAt(pos) != side::onLine)
+            if (sideAt(pos) != Side::onLine)
                 return false;
             const float here = plane_.along(pointAt(pos));
             const bool forward = to >= from ? here >= previous : here <= previous;
@@ -648,8 +647,8 @@ private:
         return true;
     }
 
-    lineEnd endOf(uint32_t r, bool isExit) const {
-        const insideRun& run = buf_.runs[r];
+    LineEnd endOf(uint32_t r, bool isExit) const {
+        const InsideRun& run = buf_.runs[r];
         const mapPoint onLine = isExit ? run.exit : run.entry;
         const mapPoint neighbour = pointAt(isExit ? run.last : run.first);
         const double travel = static_cast<double>(plane_.along(neighbour)) - plane_.along(onLine);
@@ -673,11 +672,11 @@ private:
             buf_.joinedRun[r] = r;
         buf_.openEntries.clear();
         buf_.openExits.clear();
-        for (const lineEnd& end : buf_.ends)
+        for (const LineEnd& end : buf_.ends)
             matchEnd(end);
     }
 
-    void matchEnd(const lineEnd& end) {
+    void matchEnd(const LineEnd& end) {
         std::vector<uint32_t>& opposite = end.isExit ? buf_.openEntries : buf_.openExits;
         if (opposite.empty()) {
             (end.isExit ? buf_.openExits : buf_.openEntries).push_back(end.run);
@@ -689,13 +688,13 @@ private:
         opposite.pop_back();
     }
 
-    void assemble(std::vector<pointRing>& out) {
+    void assemble(std::vector<PointRing>& out) {
         const size_t count = buf_.runs.size();
         buf_.used.assign(count, 0);
         for (size_t startRun = 0; startRun < count; ++startRun) {
             if (buf_.used[startRun])
                 continue;
-            pointRing piece;
+            PointRing piece;
             for (size_t r = startRun; !buf_.used[r]; r = buf_.joinedRun[r]) {
                 buf_.used[r] = 1;
                 appendRun(buf_.runs[r], piece);
@@ -709,43 +708,43 @@ private:
         }
     }
 
-    void appendRun(const insideRun& run, pointRing& piece) const {
+    void appendRun(const InsideRun& run, PointRing& piece) const {
         piece.push_back(run.entry);
         for (size_t pos = run.first; pos <= run.last; ++pos)
             piece.push_back(pointAt(pos));
         piece.push_back(run.exit);
     }
 
-    void appendTail(const insideRun& run, pointRing& piece) const {
+    void appendTail(const InsideRun& run, PointRing& piece) const {
         if (!run.hasTail)
             return;
         for (size_t k = 0; k < run.tailCount; ++k)
             piece.push_back(pointAt(run.tailFirst + k));
     }
 
-    const halfPlane& plane_;
-    stageBuffers& buf_;
-    pointRing* ring_ = nullptr;
+    const HalfPlane& plane_;
+    StageBuffers& buf_;
+    PointRing* ring_ = nullptr;
     size_t start_ = 0;
 };
 
 } // namespace
 
-int32_t clipPolygon(const mapPoint* points, size_t count, const mapRect& rect,
+int32_t clipPolygon(const mapPoint* points, size_t count, const Rect& rect,
                     std::vector<std::vector<mapPoint>>& rings) {
     rings.clear();
     if (points == nullptr || count == 0)
         return 1;
-    pointRing whole(points, points + count);
+    PointRing whole(points, points + count);
     mergeRepeats(whole);
     if (!isDegenerate(whole))
         rings.push_back(std::move(whole));
-    stageBuffers buffers;
-    std::vector<pointRing> next;
-    for (const halfPlane& plane : halfPlanesOf(rect)) {
+    StageBuffers buffers;
+    std::vector<PointRing> next;
+    for (const HalfPlane& plane : halfPlanesOf(rect)) {
         next.clear();
-        for (pointRing& ring : rings)
-            ringCutter(plane, buffers).cut(std::move(ring), next);
+        for (PointRing& ring : rings)
+            RingCutter(plane, buffers).cut(std::move(ring), next);
         rings.swap(next);
     }
     return rings.empty() ? 1 : 2;

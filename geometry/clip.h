@@ -12,7 +12,7 @@
 namespace zel {
 
 // A closed rectangle in degrees, x0 < x1 and y0 < y1: its border belongs to it.
-struct mapRect {
+struct Rect {
     float x0, y0, x1, y1;
 };
 
@@ -22,7 +22,7 @@ struct mapRect {
 //   1 2 3
 // 9 is inside (border included); the outside codes run counter-clockwise from
 // the lower-left corner, odd ones are corners, even ones sides.
-int32_t regionCode(mapPoint p, const mapRect& rect);
+int32_t regionCode(mapPoint p, const Rect& rect);
 
 enum : int32_t {
     segmentInside = 0,   // unchanged
@@ -35,27 +35,27 @@ enum : uint32_t {
     endMoved = 2u,   // the end now lies on the border
 };
 
-struct mapClippedSegment {
+struct ClippedSegment {
     int32_t result = segmentRejected;
     uint32_t flags = 0;
     mapPoint start, end;
 };
 
 // Cohen–Sutherland on the nine regions; ends are moved onto the border only.
-mapClippedSegment clipSegment(mapPoint p1, mapPoint p2, const mapRect& rect);
+ClippedSegment clipSegment(mapPoint p1, mapPoint p2, const Rect& rect);
 
 // Appends to `parts` the pieces of `line` inside `rect`, each a copy of the
 // line's attributes with its own points, heights and node references (indexed
 // within the piece). Cut points get interpolated heights and no node reference.
 // A piece whose points are all equal is not appended.
-void clipLine(const mapPoly& line, const mapRect& rect, std::vector<mapPoly>& parts);
+void clipLine(const mapPoly& line, const Rect& rect, std::vector<mapPoly>& parts);
 
 // Replaces `rings` by the rings of the polygon ring `points` inside `rect`:
 // pieces that meet only along the rectangle's border come out as separate
 // rings. A ring lists every point once (no closing repeat) and has at least
 // three distinct points, not all on one vertical or one horizontal line.
 // Returns 2 when at least one ring results, else 1.
-int32_t clipPolygon(const mapPoint* points, size_t count, const mapRect& rect,
+int32_t clipPolygon(const mapPoint* points, size_t count, const Rect& rect,
                     std::vector<std::vector<mapPoint>>& rings);
 
 } // namespace zel

@@ -12,7 +12,7 @@ namespace {
 
 // The window's sums, always in double precision: the result must not depend
 // on the compiler's choice of intermediate precision.
-struct windowSums {
+struct WindowSums {
     double count = 0.0;
     double sumX = 0.0;
     double sumY = 0.0;
@@ -21,8 +21,8 @@ struct windowSums {
     double sumYY = 0.0;
 };
 
-windowSums sumWindow(const std::vector<mapPoint>& points, size_t first, size_t last) {
-    windowSums sums;
+WindowSums sumWindow(const std::vector<mapPoint>& points, size_t first, size_t last) {
+    WindowSums sums;
     sums.count = static_cast<double>(last - first + 1);
     for (size_t i = first; i <= last; ++i) {
         const double x = points[i].x;
@@ -38,32 +38,32 @@ windowSums sumWindow(const std::vector<mapPoint>& points, size_t first, size_t l
 
 // across = slope × along + offset. A steep line is fitted with the axes
 // swapped (x as a function of y), so a vertical run still has a finite slope.
-struct fittedLine {
+struct FittedLine {
     bool steep = false;
     double slope = 0.0;
     double offset = 0.0;
 };
 
-double alongOf(const mapPoint& p, const fittedLine& line) {
+double alongOf(const mapPoint& p, const FittedLine& line) {
     return line.steep ? p.y : p.x;
 }
 
-double acrossOf(const mapPoint& p, const fittedLine& line) {
+double acrossOf(const mapPoint& p, const FittedLine& line) {
     return line.steep ? p.x : p.y;
 }
 
-double distanceFrom(const mapPoint& p, const fittedLine& line) {
+double distanceFrom(const mapPoint& p, const FittedLine& line) {
     return std::fabs(acrossOf(p, line) - line.slope * alongOf(p, line) - line.offset);
 }
 
-mapPoint projectOnto(const mapPoint& p, const fittedLine& line) {
+mapPoint projectOnto(const mapPoint& p, const FittedLine& line) {
     const float across = static_cast<float>(line.slope * alongOf(p, line) + line.offset);
     return line.steep ? mapPoint{across, p.y} : mapPoint{p.x, across};
 }
 
 // Regresses y on x while the line is flatter than 45 degrees, x on y
 // otherwise; no line when every point of the window coincides.
-bool fitLine(const windowSums& s, fittedLine& line) {
+bool fitLine(const WindowSums& s, FittedLine& line) {
     const double numerator = s.sumY * s.sumX - s.count * s.sumXY;
     const double flatDenominator = s.sumX * s.sumX - s.count * s.sumXX;
     if (flatDenominator != 0.0 && std::fabs(numerator) < std::fabs(flatDenominator)) {
@@ -89,7 +89,7 @@ mapPoint midpoint(const mapPoint& p, const mapPoint& q) {
 // A run that fitted ends: its segment replaces the run's points. The previous
 // run's end and this run's start are merged into their midpoint, so the two
 // segments meet.
-void closeRun(std::vector<mapPoint>& out, const mapSegmentFit& run) {
+void closeRun(std::vector<mapPoint>& out, const SegmentFit& run) {
     if (out.empty()) {
         out.push_back(run.a);
     } else {
@@ -117,9 +117,9 @@ std::vector<mapPoint> fitWindows(const std::vector<mapPoint>& points, double tol
     size_t start = 0;
     size_t end = 2;
     bool ok = false;
-    mapSegmentFit last;
+    SegmentFit last;
     while (end < count) {
-        const mapSegmentFit fit = fitSegment(points, start, end);
+        const SegmentFit fit = fitSegment(points, start, end);
         if (!fit.ok) {
             ++end;
             continue;
@@ -150,8 +150,8 @@ std::vector<mapPoint> fitWindows(const std::vector<mapPoint>& points, double tol
     return out;
 }
 
-bool keepsAllPoints(size_t count, polyKind kind) {
-    return count <= (kind == polyKind::polygon ? 4u : 2u);
+bool keepsAllPoints(size_t count, PolyKind kind) {
+    return count <= (kind == PolyKind::polygon ? 4u : 2u);
 }
 
 // One unit of a grid of 2^bits units round the globe; the shift is done in
@@ -162,12 +162,12 @@ double toleranceFor(uint8_t bits) {
 
 } // namespace
 
-mapSegmentFit fitSegment(const std::vector<mapPoint>& points, size_t first, size_t last) {
-    mapSegmentFit fit;
+SegmentFit fitSegment(const std::vector<mapPoint>& points, size_t first, size_t last) {
+    SegmentFit fit;
     if (first >= last || last >= points.size())
         return fit;
-    const windowSums sums = sumWindow(points, first, last);
-    fittedLine line;
+    const WindowSums sums = sumWindow(points, first, last);
+    FittedLine line;
     if (!fitLine(sums, line))
         return fit;
     double sumSquares = 0.0;
@@ -186,7 +186,7 @@ mapSegmentFit fitSegment(const std::vector<mapPoint>& points, size_t first, size
     return fit;
 }
 
-mapPoly simplifyForLevel(const mapPoly& source, uint8_t bits, polyKind kind) {
+mapPoly simplifyForLevel(const mapPoly& source, uint8_t bits, PolyKind kind) {
     mapPoly copy = source;
     if (keepsAllPoints(source.points.size(), kind))
         return copy;

@@ -13,7 +13,7 @@ namespace zel {
 
 // The least-squares segment through a window of points. `a` and `b` are the
 // fitted positions of the window's first and last point.
-struct mapSegmentFit {
+struct SegmentFit {
     bool ok = false;
     mapPoint a;
     mapPoint b;
@@ -23,10 +23,10 @@ struct mapSegmentFit {
 
 // Fits points[first] … points[last]. No fit when the window has fewer than
 // two points, reaches past the end, or all its points coincide.
-mapSegmentFit fitSegment(const std::vector<mapPoint>& points, size_t first, size_t last);
+SegmentFit fitSegment(const std::vector<mapPoint>& points, size_t first, size_t last);
 
 // A copy of `source` with its points thinned to a tolerance of one unit of a
 // `bits` grid (360 / 2^(bits mod 32) degrees).
-mapPoly simplifyForLevel(const mapPoly& source, uint8_t bits, polyKind kind);
+mapPoly simplifyForLevel(const mapPoly& source, uint8_t bits, PolyKind kind);
 
 } // namespace zel

@@ -53,7 +53,7 @@ struct mapAdrItem : cTreeNodeBase {
 };
 
 // Where a city's objects of one kind start in the object section, and how many.
-struct mapKindTable {
+struct KindTable {
     uint32_t pos = 0;
     uint32_t count = 0;
     uint32_t kind = 0;
@@ -80,7 +80,7 @@ struct cCityInfo : mapAdrItem {
 
     // Sorted by kind, one record per kind. A city's childCount is the number
     // of these records, as a reader learns it from the city record.
-    std::vector<mapKindTable> kindTables{{0, 0, kindPoint}, {0, 0, kindStreet}, {0, 0, kindHouse}};
+    std::vector<KindTable> kindTables{{0, 0, kindPoint}, {0, 0, kindStreet}, {0, 0, kindHouse}};
     // The houses of each street; table2 their words.
     cItemTable table1;
     cItemTable table2;
@@ -106,6 +106,6 @@ inline uint32_t kindClass(const mapAdrObject& object) {
 
 // The record of `kind` in the city's kindTables; a missing one is created
 // {0, 0, kind} in sorted place (and counted in the city's childCount).
-mapKindTable& findKind(cCityInfo& city, uint32_t kind);
+KindTable& findKind(cCityInfo& city, uint32_t kind);
 
 } // namespace zel

@@ -19,7 +19,7 @@ int32_t roundHalfAway(double value) {
     return truncToI32(value >= 0.0 ? value + 0.5 : value - 0.5);
 }
 
-mapLevelPoint toLevelUnits(mapPoint p, uint8_t bits) {
+LevelPoint toLevelUnits(mapPoint p, uint8_t bits) {
     const double scale = std::ldexp(1.0, bits) / 360.0;
     return {roundHalfAway(static_cast<double>(p.x) * scale),
             roundHalfAway(static_cast<double>(p.y) * scale)};

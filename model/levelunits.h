@@ -8,7 +8,7 @@
 
 namespace zel {
 
-struct mapLevelPoint {
+struct LevelPoint {
     int32_t x = 0;
     int32_t y = 0;
 };
@@ -21,7 +21,7 @@ constexpr uint8_t maxLevelBits = 26;
 constexpr double unitsPerDegree26 = 186413.51111111112;
 
 // Scaled in f64 and rounded half away from zero; values beyond i32 saturate.
-mapLevelPoint toLevelUnits(mapPoint p, uint8_t bits);
+LevelPoint toLevelUnits(mapPoint p, uint8_t bits);
 
 // Truncation toward zero into i32 for any double: out-of-range values stick
 // to the limits and NaN becomes 0, so no input can reach an undefined cast.

@@ -2,8 +2,8 @@
 
 namespace zel {
 
-mapBox boundingBox(const std::vector<mapPoint>& points) {
-    mapBox box{points[0].x, points[0].y, points[0].x, points[0].y};
+Box boundingBox(const std::vector<mapPoint>& points) {
+    Box box{points[0].x, points[0].y, points[0].x, points[0].y};
     for (size_t i = 1; i < points.size(); ++i) {
         const mapPoint& p = points[i];
         if (p.x < box.minX)

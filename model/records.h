@@ -16,7 +16,7 @@ struct mapPoint {
     float y = 0.0f;
 };
 
-struct mapBox {
+struct Box {
     float minX = 0.0f;
     float minY = 0.0f;
     float maxX = 0.0f;
@@ -25,7 +25,7 @@ struct mapBox {
 
 // The box of a non-empty list of points: the first point sets it, each further
 // one lowers a minimum or, failing that, raises a maximum.
-mapBox boundingBox(const std::vector<mapPoint>& points);
+Box boundingBox(const std::vector<mapPoint>& points);
 
 // A routing node on a point of a polyline.
 struct mapNodeRef {
@@ -62,7 +62,7 @@ struct mapPoi {
 
 // Whether a mapPoly is a polyline or a polygon ring: the few steps that treat
 // them differently take it as an argument.
-enum class polyKind { polyline, polygon };
+enum class PolyKind { polyline, polygon };
 
 // One polyline or one polygon on one level.
 struct mapPoly {
@@ -83,7 +83,7 @@ struct mapPoly {
     std::vector<mapNodeRef> nodeRefs;
     // Point index → height level.
     std::map<int32_t, int32_t> heightLevels;
-    mapBox bbox;
+    Box bbox;
     std::u16string label;
     std::u16string houseNumber;
     std::u16string streetDesc;
@@ -95,7 +95,7 @@ struct mapPoly {
 };
 
 struct mapLevel {
-    mapBox bbox;
+    Box bbox;
     // Resolution of the level in bits (26 is the finest).
     uint8_t bits = 0;
     std::vector<mapPoi> pois;

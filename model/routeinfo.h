@@ -32,11 +32,11 @@ struct mapRoadParams {
     bool operator==(const mapRoadParams&) const = default;
 };
 
-struct mapNodePosition {
+struct NodePosition {
     int32_t x = 0;
     int32_t y = 0;
 
-    bool operator==(const mapNodePosition&) const = default;
+    bool operator==(const NodePosition&) const = default;
 };
 
 // One neighbour of an expanded via node V. Travelling from the neighbour into
@@ -54,13 +54,13 @@ struct mapReplacement {
     bool operator==(const mapReplacement&) const = default;
 };
 
-struct replacementOrder {
+struct ReplacementOrder {
     bool operator()(const mapReplacement& a, const mapReplacement& b) const {
         return std::tie(a.neighbour, a.road) < std::tie(b.neighbour, b.road);
     }
 };
 
-using mapReplacementSet = std::set<mapReplacement, replacementOrder>;
+using ReplacementSet = std::set<mapReplacement, ReplacementOrder>;
 
 // The cheapest cost from one boundary node to another one.
 struct mapExternCost {
@@ -72,20 +72,20 @@ struct mapExternCost {
     bool operator==(const mapExternCost&) const = default;
 };
 
-struct externCostOrder {
+struct ExternCostOrder {
     bool operator()(const mapExternCost& a, const mapExternCost& b) const {
         return a.node < b.node;
     }
 };
 
-using mapExternCostSet = std::set<mapExternCost, externCostOrder>;
+using ExternCostSet = std::set<mapExternCost, ExternCostOrder>;
 
 class cRouteInfo {
 public:
     // One arc list per node index, sorted by (target, road).
     std::vector<std::vector<mapArc>> nodeArcs;
     // Via node → the neighbours it was expanded into.
-    std::map<uint32_t, mapReplacementSet> adjustments;
+    std::map<uint32_t, ReplacementSet> adjustments;
     // Secondary node → node indices of the unexpanded graph; the last one is
     // the via node the secondary node belongs to.
     std::map<uint32_t, std::vector<uint32_t>> replacements;
@@ -98,9 +98,9 @@ public:
     // the boundary cost search.
     uint8_t classZeroRoads = 0;
     // Boundary nodes and their positions in 26-bit map units.
-    std::map<uint32_t, mapNodePosition> externNodes;
+    std::map<uint32_t, NodePosition> externNodes;
     // Boundary node → its cost to every other boundary node it reaches.
-    std::map<uint32_t, mapExternCostSet> externCosts;
+    std::map<uint32_t, ExternCostSet> externCosts;
 
     // Candidate sources of the arcs into each node, so that expanding a via
     // node need not scan every arc of the map to find those entering it. A

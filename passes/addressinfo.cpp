@@ -169,30 +169,30 @@ void removeAdjacentDuplicates(std::vector<mapAdrObject>& objects) {
     objects.erase(std::unique(objects.begin(), objects.end(), same), objects.end());
 }
 
-using objectIter = std::vector<mapAdrObject>::const_iterator;
+using ObjectIter = std::vector<mapAdrObject>::const_iterator;
 
-struct objectRange {
-    objectIter first;
-    objectIter last;
+struct ObjectRange {
+    ObjectIter first;
+    ObjectIter last;
 };
 
-using classKey = std::pair<uint32_t, uint32_t>;
+using ClassKey = std::pair<uint32_t, uint32_t>;
 
-classKey keyOf(const mapAdrObject& object) {
+ClassKey keyOf(const mapAdrObject& object) {
     return {object.cityKey, kindClass(object)};
 }
 
 // The objects of one city and kind class in the sorted list.
-objectRange findClass(objectIter first, objectIter last, classKey wanted) {
+ObjectRange findClass(ObjectIter first, ObjectIter last, ClassKey wanted) {
     return {std::lower_bound(first, last, wanted,
-                             [](const mapAdrObject& o, classKey k) { return keyOf(o) < k; }),
+                             [](const mapAdrObject& o, ClassKey k) { return keyOf(o) < k; }),
             std::upper_bound(first, last, wanted,
-                             [](classKey k, const mapAdrObject& o) { return k < keyOf(o); })};
+                             [](ClassKey k, const mapAdrObject& o) { return k < keyOf(o); })};
 }
 
 // Whether the objects, sorted by street, hold one on street `ref`.
-bool holdsStreet(objectIter first, objectIter last, uint32_t ref) {
-    const objectIter at = std::lower_bound(
+bool holdsStreet(ObjectIter first, ObjectIter last, uint32_t ref) {
+    const ObjectIter at = std::lower_bound(
         first, last, ref, [](const mapAdrObject& object, uint32_t r) { return object.ref < r; });
     return at != last && at->ref == ref;
 }
@@ -201,16 +201,16 @@ bool holdsStreet(objectIter first, objectIter last, uint32_t ref) {
 // house group finds its street when the address file is written.
 void addMissingStreets(std::vector<mapAdrObject>& objects) {
     std::vector<mapAdrObject> added;
-    objectIter group = objects.begin();
-    const objectIter end = objects.end();
+    ObjectIter group = objects.begin();
+    const ObjectIter end = objects.end();
     while (group != end) {
         const uint32_t key = group->cityKey;
-        const objectIter groupEnd = std::find_if(
+        const ObjectIter groupEnd = std::find_if(
             group, end, [key](const mapAdrObject& object) { return object.cityKey != key; });
-        const objectRange streets = findClass(group, groupEnd, {key, kindStreet});
-        const objectRange houses = findClass(group, groupEnd, {key, kindHouse});
+        const ObjectRange streets = findClass(group, groupEnd, {key, kindStreet});
+        const ObjectRange houses = findClass(group, groupEnd, {key, kindHouse});
         const size_t groupAdded = added.size();
-        for (objectIter house = houses.first; house != houses.last; ++house) {
+        for (ObjectIter house = houses.first; house != houses.last; ++house) {
             const auto addedFirst = added.cbegin() + static_cast<std::ptrdiff_t>(groupAdded);
             if (holdsStreet(streets.first, streets.last, house->ref) ||
                 holdsStreet(addedFirst, added.cend(), house->ref))

@@ -22,7 +22,7 @@ void widenAxis(float& min, float& max, float value) {
         max = value;
 }
 
-void widen(mapBox& box, const mapBox& other) {
+void widen(Box& box, const Box& other) {
     widenAxis(box.minX, box.maxX, other.minX);
     widenAxis(box.minX, box.maxX, other.maxX);
     widenAxis(box.minY, box.maxY, other.minY);
@@ -32,9 +32,9 @@ void widen(mapBox& box, const mapBox& other) {
 // The level box as objects are added: the first sets it, the others widen it.
 class LevelBox {
 public:
-    explicit LevelBox(mapBox& box) : box(box) {}
+    explicit LevelBox(Box& box) : box(box) {}
 
-    void add(const mapBox& other) {
+    void add(const Box& other) {
         if (set) {
             widen(box, other);
         } else {
@@ -44,7 +44,7 @@ public:
     }
 
 private:
-    mapBox& box;
+    Box& box;
     bool set = false;
 };
 
@@ -54,9 +54,9 @@ int32_t columnOf(float longitude) {
     return static_cast<int32_t>(columns) - (longitude < 0.0f ? 1 : 0);
 }
 
-void cutToColumn(const mapPoly& object, polyKind kind, const mapRect& column,
+void cutToColumn(const mapPoly& object, PolyKind kind, const Rect& column,
                  std::vector<mapPoly>& cut) {
-    if (kind == polyKind::polyline) {
+    if (kind == PolyKind::polyline) {
         clipLine(object, column, cut);
         return;
     }
@@ -70,7 +70,7 @@ void cutToColumn(const mapPoly& object, polyKind kind, const mapRect& column,
 
 // Cuts the level's lines or polygons at the 360-degree columns into a new list
 // and widens the level box by every piece.
-void normalizeObjects(std::vector<mapPoly>& objects, polyKind kind, LevelBox& levelBox,
+void normalizeObjects(std::vector<mapPoly>& objects, PolyKind kind, LevelBox& levelBox,
                       cProgress& progress) {
     std::vector<mapPoly> normalized;
     normalized.reserve(objects.size());
@@ -94,8 +94,8 @@ void analyzeLevel(mapLevel& level, cProgress& progress) {
         levelBox.add({poi.pos.x, poi.pos.y, poi.pos.x, poi.pos.y});
         progress.tick();
     }
-    normalizeObjects(level.polygons, polyKind::polygon, levelBox, progress);
-    normalizeObjects(level.lines, polyKind::polyline, levelBox, progress);
+    normalizeObjects(level.polygons, PolyKind::polygon, levelBox, progress);
+    normalizeObjects(level.lines, PolyKind::polyline, levelBox, progress);
     if (level.bbox.maxX - level.bbox.minX > widestLevel) {
         level.bbox.minX = 0.0f;
         level.bbox.maxX = 360.0f;
@@ -121,7 +121,7 @@ void countObjects(cMapPolish& map) {
     }
 }
 
-bool normalizeLongitudes(mapPoly& object, polyKind kind, std::vector<mapPoly>& pieces) {
+bool normalizeLongitudes(mapPoly& object, PolyKind kind, std::vector<mapPoly>& pieces) {
     if (object.points.empty())
         return false;
     object.bbox = boundingBox(object.points);
@@ -138,7 +138,7 @@ bool normalizeLongitudes(mapPoly& object, polyKind kind, std::vector<mapPoly>& p
     for (int32_t c = c0; c <= c1; ++c) {
         const float west = static_cast<float>(c) * columnWidth;
         cut.clear();
-        cutToColumn(object, kind, mapRect{west, -90.0f, west + columnWidth, 90.0f}, cut);
+        cutToColumn(object, kind, Rect{west, -90.0f, west + columnWidth, 90.0f}, cut);
         for (mapPoly& piece : cut) {
             for (mapPoint& p : piece.points)
                 p.x -= west;

@@ -17,7 +17,7 @@ void analyzeLevels(cMapPolish& map);
 // Computes the object's box (kept in its bbox) and appends to `pieces` the
 // parts of it in each 360-degree column it touches, shifted into 0..360.
 // False when the object has no points.
-bool normalizeLongitudes(mapPoly& object, polyKind kind, std::vector<mapPoly>& pieces);
+bool normalizeLongitudes(mapPoly& object, PolyKind kind, std::vector<mapPoly>& pieces);
 
 // "Sorting": every level's objects by type, then label. Equal keys keep the
 // order in which they were read, so the output is the same on every run.

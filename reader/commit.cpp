@@ -24,7 +24,7 @@ void clearAddress(mapPoly& poly) {
 }
 
 // Height levels index the points as read; a copy with other points cannot use them.
-mapPoly simplifiedCopy(const mapPoly& source, uint8_t bits, polyKind kind) {
+mapPoly simplifiedCopy(const mapPoly& source, uint8_t bits, PolyKind kind) {
     mapPoly copy = simplifyForLevel(source, bits, kind);
     if (copy.points.size() != source.points.size())
         copy.heightLevels.clear();
@@ -55,7 +55,7 @@ void commitLine(cMapPolish& map, mapPoly& line) {
         // Routable lines keep their points on their first level: the node
         // references point at them by index.
         if (line.nodeRefs.empty())
-            level.lines.push_back(simplifiedCopy(line, level.bits, polyKind::polyline));
+            level.lines.push_back(simplifiedCopy(line, level.bits, PolyKind::polyline));
         else
             level.lines.push_back(line);
         level.linePoints += static_cast<uint32_t>(line.points.size());
@@ -70,7 +70,7 @@ void commitPolygon(cMapPolish& map, mapPoly& polygon) {
     forEachVisibleLevel(map, polygon.level, polygon.endLevel, [&](int32_t l) {
         mapLevel& level = map.levels[static_cast<size_t>(l)];
         polygon.level = l;
-        level.polygons.push_back(simplifiedCopy(polygon, level.bits, polyKind::polygon));
+        level.polygons.push_back(simplifiedCopy(polygon, level.bits, PolyKind::polygon));
         level.polygonPoints += static_cast<uint32_t>(polygon.points.size());
         clearAddress(polygon);
     });

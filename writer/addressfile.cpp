@@ -25,7 +25,7 @@ constexpr size_t maxRegions = 0xFFFF;
 // A country has no owner: every country with regions is written.
 constexpr size_t noOwners = std::numeric_limits<size_t>::max();
 
-struct addressHeader {
+struct AddressFileHeader {
     uint8_t countries = 0;
     uint16_t regions = 0;
     uint32_t cities = 0;
@@ -36,7 +36,7 @@ struct addressHeader {
     uint32_t stringBytes = 0;
 };
 
-Bytes headerBytes(const addressHeader& header) {
+Bytes headerBytes(const AddressFileHeader& header) {
     Bytes out;
     putTag(out, layout::addressTag);
     putU8(out, 0);
@@ -52,8 +52,8 @@ Bytes headerBytes(const addressHeader& header) {
     return out;
 }
 
-using objectList = std::vector<const mapAdrObject*>;
-using objectIter = objectList::const_iterator;
+using ObjectList = std::vector<const mapAdrObject*>;
+using ObjectIter = ObjectList::const_iterator;
 
 // The order the file needs: by city, kind class and, for streets and houses,
 // street. Address info leaves the objects in an order that refines this one,
@@ -67,8 +67,8 @@ bool fileOrder(const mapAdrObject* a, const mapAdrObject* b) {
     return kindClass(*a) >= kindStreet && a->ref < b->ref;
 }
 
-objectList objectsInFileOrder(const std::vector<mapAdrObject>& objects) {
-    objectList order;
+ObjectList objectsInFileOrder(const std::vector<mapAdrObject>& objects) {
+    ObjectList order;
     order.reserve(objects.size());
     for (const mapAdrObject& object : objects)
         order.push_back(&object);
@@ -76,13 +76,13 @@ objectList objectsInFileOrder(const std::vector<mapAdrObject>& objects) {
     return order;
 }
 
-struct objectRange {
-    objectIter first;
-    objectIter last;
+struct ObjectRange {
+    ObjectIter first;
+    ObjectIter last;
     size_t size() const { return static_cast<size_t>(last - first); }
 };
 
-objectRange findClass(objectIter first, objectIter last, uint32_t wanted) {
+ObjectRange findClass(ObjectIter first, ObjectIter last, uint32_t wanted) {
     return {std::partition_point(
                 first, last, [wanted](const mapAdrObject* o) { return kindClass(*o) < wanted; }),
             std::partition_point(
@@ -91,7 +91,7 @@ objectRange findClass(objectIter first, objectIter last, uint32_t wanted) {
 
 // One searchable word of a house number: the text from a word's start to the
 // end of the number.
-struct houseWord {
+struct HouseWord {
     std::u16string_view text;
     uint32_t position = 0;
     uint32_t house = 0;
@@ -100,10 +100,10 @@ struct houseWord {
 // The words of a street's houses, sorted by their text. Only the part of a
 // number that its record keeps is searched, so every position lies inside
 // the name as written.
-std::vector<houseWord> wordsOf(objectRange houses) {
-    std::vector<houseWord> words;
+std::vector<HouseWord> wordsOf(ObjectRange houses) {
+    std::vector<HouseWord> words;
     uint32_t house = 0;
-    for (objectIter at = houses.first; at != houses.last; ++at, ++house) {
+    for (ObjectIter at = houses.first; at != houses.last; ++at, ++house) {
         const std::u16string_view name((*at)->name.data(), nameRecordUnits((*at)->name));
         for (size_t position = 0; position < name.size(); ++position) {
             if (position == 0 || name[position - 1] == u' ')
@@ -111,13 +111,13 @@ std::vector<houseWord> wordsOf(objectRange houses) {
         }
     }
     std::stable_sort(words.begin(), words.end(),
-                     [](const houseWord& a, const houseWord& b) { return a.text < b.text; });
+                     [](const HouseWord& a, const HouseWord& b) { return a.text < b.text; });
     return words;
 }
 
 // Beyond the number the header can count, the items that would be written
 // last are left unused, so that the header's count still describes the file.
-template <treeItem Item>
+template <TreeItem Item>
 void keepWithinCount(std::vector<Item>& items, size_t ownerCount, size_t limit) {
     if (items.size() <= limit)
         return;
@@ -135,7 +135,7 @@ void keepWithinCount(std::vector<Item>& items, size_t ownerCount, size_t limit) 
     }
 }
 
-template <treeItem Item> uint64_t bytesOf(const std::vector<Item>& items) {
+template <TreeItem Item> uint64_t bytesOf(const std::vector<Item>& items) {
     uint64_t total = 0;
     for (const Item& item : items)
         total += recordSize(item);
@@ -145,14 +145,14 @@ template <treeItem Item> uint64_t bytesOf(const std::vector<Item>& items) {
 // Writes the address data of one map. The tree is written from copies of the
 // map's tables: writing prunes them to what the file holds and fills in each
 // node's children, which is no business of the model.
-class cAddressWriter {
+class AddressWriter {
 public:
-    cAddressWriter(const cMapPolish& map, platform::File& file)
+    AddressWriter(const cMapPolish& map, platform::File& file)
         : map(map), countries(map.countries), regions(map.regions), cities(map.cities), file(file) {
     }
 
     bool write() {
-        addressHeader placeholder;
+        AddressFileHeader placeholder;
         placeholder.countries = static_cast<uint8_t>(countries.size());
         placeholder.regions = static_cast<uint16_t>(regions.size());
         placeholder.cities = static_cast<uint32_t>(cities.size());
@@ -205,11 +205,11 @@ private:
     void writeObjects() {
         std::stable_sort(cities.begin(), cities.end(),
                          [](const cCityInfo& a, const cCityInfo& b) { return a.index < b.index; });
-        const objectList order = objectsInFileOrder(map.adrObjects);
-        objectIter group = order.begin();
+        const ObjectList order = objectsInFileOrder(map.adrObjects);
+        ObjectIter group = order.begin();
         while (group != order.end() && !failed) {
             const uint32_t key = (*group)->cityKey;
-            const objectIter groupEnd = std::find_if(
+            const ObjectIter groupEnd = std::find_if(
                 group, order.end(), [key](const mapAdrObject* o) { return o->cityKey != key; });
             if (cCityInfo* city = findCity(key))
                 writeCityObjects(*city, group, groupEnd);
@@ -229,38 +229,38 @@ private:
         return at != cities.end() && at->index == wanted ? &*at : nullptr;
     }
 
-    void writeCityObjects(cCityInfo& city, objectIter first, objectIter last) {
+    void writeCityObjects(cCityInfo& city, ObjectIter first, ObjectIter last) {
         city.childPos = static_cast<int32_t>(offset);
         writeKind(city, kindPoint, findClass(first, last, kindPoint));
-        const objectRange streets = findClass(first, last, kindStreet);
+        const ObjectRange streets = findClass(first, last, kindStreet);
         writeKind(city, kindStreet, streets);
         writeHouses(city, streets, findClass(first, last, kindHouse));
     }
 
-    void writeKind(cCityInfo& city, uint32_t kind, objectRange objects) {
-        mapKindTable& record = findKind(city, kind);
+    void writeKind(cCityInfo& city, uint32_t kind, ObjectRange objects) {
+        KindTable& record = findKind(city, kind);
         record.pos = position();
         record.count = static_cast<uint32_t>(objects.size());
-        for (objectIter at = objects.first; at != objects.last && !failed; ++at)
+        for (ObjectIter at = objects.first; at != objects.last && !failed; ++at)
             writeItem(**at);
     }
 
     // Street by street: the houses, then their words; then one entry per
     // street in each of the two house tables. The kind record counts every
     // house, also those whose street is missing and which are not written.
-    void writeHouses(cCityInfo& city, objectRange streets, objectRange houses) {
-        mapKindTable& record = findKind(city, kindHouse);
+    void writeHouses(cCityInfo& city, ObjectRange streets, ObjectRange houses) {
+        KindTable& record = findKind(city, kindHouse);
         record.pos = position();
         record.count = static_cast<uint32_t>(houses.size());
         std::vector<cFilePos> houseTable(streets.size());
         std::vector<cFilePos> wordTable(streets.size());
-        objectIter group = houses.first;
+        ObjectIter group = houses.first;
         while (group != houses.last && !failed) {
             const uint32_t ref = (*group)->ref;
-            const objectRange street{group, std::find_if(group, houses.last, [ref](const auto* o) {
+            const ObjectRange street{group, std::find_if(group, houses.last, [ref](const auto* o) {
                                          return o->ref != ref;
                                      })};
-            const objectIter found = std::partition_point(
+            const ObjectIter found = std::partition_point(
                 streets.first, streets.last, [ref](const mapAdrObject* o) { return o->ref < ref; });
             if (found == streets.last || (*found)->ref != ref) {
                 platform::printNarrow(writerMessages::absentPolyline);
@@ -274,17 +274,17 @@ private:
         writeTable(wordTable, city.table2);
     }
 
-    void writeStreetHouses(objectRange houses, cFilePos& houseEntry, cFilePos& wordEntry) {
+    void writeStreetHouses(ObjectRange houses, cFilePos& houseEntry, cFilePos& wordEntry) {
         houseEntry.pos = static_cast<int32_t>(offset);
         houseEntry.count = static_cast<uint32_t>(houses.size());
-        for (objectIter at = houses.first; at != houses.last && !failed; ++at)
+        for (ObjectIter at = houses.first; at != houses.last && !failed; ++at)
             writeItem(**at);
-        const std::vector<houseWord> words = wordsOf(houses);
+        const std::vector<HouseWord> words = wordsOf(houses);
         wordEntry.pos = static_cast<int32_t>(offset);
         wordEntry.count = static_cast<uint32_t>(words.size());
         Bytes entries;
         entries.reserve(8 * words.size());
-        for (const houseWord& word : words) {
+        for (const HouseWord& word : words) {
             putU32(entries, word.position);
             putU32(entries, word.house);
         }
@@ -305,7 +305,7 @@ private:
     // A section written by the tree operations, which keep exactly the items
     // they wrote, unless a write failed: then those not reached stay as well,
     // and the sizes no longer add up.
-    template <treeItem Item, typename Writer>
+    template <TreeItem Item, typename Writer>
     void writeTreeSection(std::vector<Item>& items, Writer writeItems) {
         if (failed)
             return;
@@ -348,7 +348,7 @@ private:
     std::vector<mapAdrItem> regions;
     std::vector<cCityInfo> cities;
     platform::File& file;
-    addressHeader header;
+    AddressFileHeader header;
     // Bytes written after the header: every position in the file counts from
     // the header's end.
     uint64_t offset = 0;
@@ -365,9 +365,9 @@ bool writeAddressFile(const cMapPolish& map, uint32_t levelIndex, const std::u16
     }
     bool written = false;
     if (levelIndex == 0) {
-        written = cAddressWriter(map, file).write();
+        written = AddressWriter(map, file).write();
     } else {
-        const Bytes bare = headerBytes(addressHeader{});
+        const Bytes bare = headerBytes(AddressFileHeader{});
         written = file.write(bare.data(), bare.size());
     }
     // Buffered bytes reach the disk only now, so closing can fail as well.

@@ -53,7 +53,7 @@ void putRecord(Bytes& out, const mapAdrItem& item) {
 
 void putRecord(Bytes& out, const cCityInfo& city) {
     putRecord(out, static_cast<const mapAdrItem&>(city));
-    for (const mapKindTable& table : city.kindTables) {
+    for (const KindTable& table : city.kindTables) {
         putU32(out, table.kind);
         putU32(out, table.count);
         putU32(out, table.pos);

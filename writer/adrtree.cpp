@@ -9,12 +9,12 @@
 namespace zel {
 namespace {
 
-template <treeItem Item> bool isUsed(const Item& item) {
+template <TreeItem Item> bool isUsed(const Item& item) {
     return item.childPos != -1;
 }
 
 // One block write per record; a refused write reports no bytes at all.
-template <treeItem Item> uint32_t writeRecord(platform::File& file, const Item& item) {
+template <TreeItem Item> uint32_t writeRecord(platform::File& file, const Item& item) {
     Bytes record;
     putRecord(record, item);
     if (!file.write(record.data(), record.size()))
@@ -23,14 +23,14 @@ template <treeItem Item> uint32_t writeRecord(platform::File& file, const Item& 
 }
 
 // Moves items[from, end) to the end of `kept`, as they are.
-template <treeItem Item>
+template <TreeItem Item>
 void keepRest(std::vector<Item>& items, size_t from, std::vector<Item>& kept) {
     for (size_t i = from; i < items.size(); ++i)
         kept.push_back(std::move(items[i]));
 }
 
 // The first position after `from` whose item has another owner.
-template <treeItem Item> size_t endOfOwner(const std::vector<Item>& items, size_t from) {
+template <TreeItem Item> size_t endOfOwner(const std::vector<Item>& items, size_t from) {
     size_t end = from + 1;
     while (end < items.size() && items[end].ownerIndex == items[from].ownerIndex)
         ++end;
@@ -43,7 +43,7 @@ void reportUnknownOwner(int32_t owner) {
 
 // The parent at `ownerIndex`, made to expect its first child at `offset`;
 // nullptr when no parent has that position.
-template <treeItem Parent>
+template <TreeItem Parent>
 Parent* openOwner(std::vector<Parent>& parents, int32_t ownerIndex, uint32_t offset) {
     const auto position = static_cast<uint32_t>(ownerIndex);
     if (position >= parents.size())
@@ -58,7 +58,7 @@ Parent* openOwner(std::vector<Parent>& parents, int32_t ownerIndex, uint32_t off
 
 // Survivors are gathered into a new list rather than erased one by one, so
 // pruning a long list stays linear.
-template <treeItem Item>
+template <TreeItem Item>
 uint32_t writeAll(std::vector<Item>& items, platform::File& file, uint32_t offset) {
     std::vector<Item> kept;
     kept.reserve(items.size());
@@ -80,7 +80,7 @@ uint32_t writeAll(std::vector<Item>& items, platform::File& file, uint32_t offse
 // A child left unused is dropped without opening its owner's group, so the
 // owner is opened by the first child actually written. After an unknown
 // owner `owner` is null, and the next child opens its group whatever it is.
-template <treeItem Child, treeItem Parent>
+template <TreeItem Child, TreeItem Parent>
 uint32_t writeChildren(std::vector<Child>& children, platform::File& file, uint32_t offset,
                        std::vector<Parent>& parents) {
     std::stable_sort(children.begin(), children.end(), ownerThenName<Child>);

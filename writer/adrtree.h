@@ -19,11 +19,11 @@
 namespace zel {
 
 template <typename Item>
-concept treeItem = std::derived_from<Item, mapAdrItem>;
+concept TreeItem = std::derived_from<Item, mapAdrItem>;
 
 // The order children are written in: by owner, compared as unsigned so that
 // -1 (no owner) sorts last, then by name.
-template <treeItem Item> bool ownerThenName(const Item& a, const Item& b) {
+template <TreeItem Item> bool ownerThenName(const Item& a, const Item& b) {
     const auto ownerA = static_cast<uint32_t>(a.ownerIndex);
     const auto ownerB = static_cast<uint32_t>(b.ownerIndex);
     if (ownerA != ownerB)
@@ -33,7 +33,7 @@ template <treeItem Item> bool ownerThenName(const Item& a, const Item& b) {
 
 // Drops the items without children and writes the others in list order;
 // returns the offset after the last one.
-template <treeItem Item>
+template <TreeItem Item>
 uint32_t writeAll(std::vector<Item>& items, platform::File& file, uint32_t offset);
 
 // Writes the children grouped by owner (owner index as unsigned, then name)
@@ -41,7 +41,7 @@ uint32_t writeAll(std::vector<Item>& items, platform::File& file, uint32_t offse
 // their own are dropped; so are the children of an owner index with no
 // parent, after " Unknown owner ID %d". Returns the offset after the last
 // child written.
-template <treeItem Child, treeItem Parent>
+template <TreeItem Child, TreeItem Parent>
 uint32_t writeChildren(std::vector<Child>& children, platform::File& file, uint32_t offset,
                        std::vector<Parent>& parents);
 

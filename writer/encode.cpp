@@ -58,7 +58,7 @@ void putLabel(Bytes& out, std::u16string_view label) {
         putU16(out, unit);
 }
 
-void putPoint(Bytes& out, mapLevelPoint p, mapLevelPoint base) {
+void putPoint(Bytes& out, LevelPoint p, LevelPoint base) {
     putOffset(out, offsetFrom(p.x, base.x));
     putOffset(out, offsetFrom(p.y, base.y));
 }
@@ -67,10 +67,10 @@ void putPoint(Bytes& out, mapLevelPoint p, mapLevelPoint base) {
 // coordinate across the edge comes from the finest units, shifted down to the
 // level (which rounds toward minus infinity); the coordinate along the edge is
 // truncated, not rounded.
-mapLevelPoint borderUnits(mapPoint p, uint32_t edges, uint8_t bits) {
+LevelPoint borderUnits(mapPoint p, uint32_t edges, uint8_t bits) {
     const int shift = shiftTo(bits);
     const double scale = std::ldexp(1.0, bits);
-    mapLevelPoint units;
+    LevelPoint units;
     if ((edges & (edgeWest | edgeEast)) != 0)
         units.x = roundHalfAway(static_cast<double>(p.x) * unitsPerDegree26) >> shift;
     else
@@ -82,7 +82,7 @@ mapLevelPoint borderUnits(mapPoint p, uint32_t edges, uint8_t bits) {
     return units;
 }
 
-void reportBasePoint(mapLevelPoint base, mapLevelPoint p) {
+void reportBasePoint(LevelPoint base, LevelPoint p) {
     char text[128];
     const int length =
         std::snprintf(text, sizeof text, "Incorrect base point(X/Y): %d/%d for point %d/%d\n",
@@ -94,7 +94,7 @@ void reportBasePoint(mapLevelPoint base, mapLevelPoint p) {
 
 // The lowest point of a ring: smallest Y, then smallest X, both unsigned; the
 // first of equal points.
-size_t lowestPoint(const std::vector<mapLevelPoint>& points) {
+size_t lowestPoint(const std::vector<LevelPoint>& points) {
     size_t lowest = 0;
     for (size_t i = 1; i < points.size(); ++i) {
         const auto y = static_cast<uint32_t>(points[i].y);
@@ -109,7 +109,7 @@ size_t lowestPoint(const std::vector<mapLevelPoint>& points) {
 
 // The turn at the lowest point in 32-bit wrap-around arithmetic: negative for
 // a counter-clockwise ring.
-int32_t turnAt(mapLevelPoint prev, mapLevelPoint low, mapLevelPoint next) {
+int32_t turnAt(LevelPoint prev, LevelPoint low, LevelPoint next) {
     const auto diff = [](int32_t a, int32_t b) {
         return static_cast<uint32_t>(a) - static_cast<uint32_t>(b);
     };
@@ -137,7 +137,7 @@ void putOffset(Bytes& out, int32_t offset) {
     putU8(out, static_cast<uint8_t>(offset & 0xFF));
 }
 
-uint32_t edgeFlags(mapPoint p, const mapRect& rect) {
+uint32_t edgeFlags(mapPoint p, const Rect& rect) {
     if (p.x < rect.x0 || p.x > rect.x1 || p.y < rect.y0 || p.y > rect.y1)
         return 0;
     uint32_t edges = 0;
@@ -152,15 +152,14 @@ uint32_t edgeFlags(mapPoint p, const mapRect& rect) {
     return edges;
 }
 
-void encodePoi(Bytes& out, const mapPoi& poi, mapLevelPoint base, uint8_t bits) {
+void encodePoi(Bytes& out, const mapPoi& poi, LevelPoint base, uint8_t bits) {
     const std::u16string_view label = recordLabel(poi.label);
     putHeader(out, layout::recordPoi, label, poi.type, 1);
     putPoint(out, toLevelUnits(poi.pos, bits), base);
     putLabel(out, label);
 }
 
-void encodeLine(Bytes& out, const mapPoly& line, const mapRect& rect, mapLevelPoint base,
-                uint8_t bits) {
+void encodeLine(Bytes& out, const mapPoly& line, const Rect& rect, LevelPoint base, uint8_t bits) {
     const size_t count = std::min(line.points.size(), layout::maxPartPoints);
     const bool isCut = count < line.points.size();
     const std::u16string_view label = recordLabel(line.label);
@@ -175,8 +174,7 @@ void encodeLine(Bytes& out, const mapPoly& line, const mapRect& rect, mapLevelPo
     for (size_t i = 0; i < count; ++i) {
         const mapPoint p = line.points[i];
         const uint32_t edges = edgeFlags(p, rect);
-        const mapLevelPoint units =
-            edges == 0 ? toLevelUnits(p, bits) : borderUnits(p, edges, bits);
+        const LevelPoint units = edges == 0 ? toLevelUnits(p, bits) : borderUnits(p, edges, bits);
         const int32_t dx = offsetFrom(units.x, base.x);
         const int32_t dy = offsetFrom(units.y, base.y);
         if (dx < 0 || dy < 0)
@@ -214,7 +212,7 @@ void encodeLine(Bytes& out, const mapPoly& line, const mapRect& rect, mapLevelPo
     }
 }
 
-void encodePolygon(Bytes& out, const mapPoly& polygon, mapLevelPoint base, uint8_t bits) {
+void encodePolygon(Bytes& out, const mapPoly& polygon, LevelPoint base, uint8_t bits) {
     const size_t count = std::min(polygon.points.size(), layout::maxPartPoints);
     const std::u16string_view label = recordLabel(polygon.label);
     const bool hasFloors = polygon.floorsHeight != -1;
@@ -224,7 +222,7 @@ void encodePolygon(Bytes& out, const mapPoly& polygon, mapLevelPoint base, uint8
     if (hasFloors)
         putU16(out, static_cast<uint16_t>(static_cast<uint32_t>(polygon.floorsHeight)));
 
-    std::vector<mapLevelPoint> ring;
+    std::vector<LevelPoint> ring;
     ring.reserve(count);
     for (size_t i = 0; i < count; ++i)
         ring.push_back(toLevelUnits(polygon.points[i], bits));
@@ -239,7 +237,7 @@ void encodePolygon(Bytes& out, const mapPoly& polygon, mapLevelPoint base, uint8
             std::reverse(ring.begin(), ring.end());
     }
 
-    for (const mapLevelPoint& p : ring)
+    for (const LevelPoint& p : ring)
         putPoint(out, p, base);
     putLabel(out, label);
 }

@@ -29,14 +29,13 @@ void putOffset(Bytes& out, int32_t offset);
 // Which edges of the closed rectangle the point lies on (exact comparisons);
 // 0 for a point inside or outside it. West wins over east and south over
 // north when the rectangle is degenerate.
-uint32_t edgeFlags(mapPoint p, const mapRect& rect);
+uint32_t edgeFlags(mapPoint p, const Rect& rect);
 
 // Each appends one record to `out`; labels longer than a record can carry
 // (layout::maxLabelUnits) and parts of more points (layout::maxPartPoints) are
 // cut.
-void encodePoi(Bytes& out, const mapPoi& poi, mapLevelPoint base, uint8_t bits);
-void encodeLine(Bytes& out, const mapPoly& line, const mapRect& rect, mapLevelPoint base,
-                uint8_t bits);
-void encodePolygon(Bytes& out, const mapPoly& polygon, mapLevelPoint base, uint8_t bits);
+void encodePoi(Bytes& out, const mapPoi& poi, LevelPoint base, uint8_t bits);
+void encodeLine(Bytes& out, const mapPoly& line, const Rect& rect, LevelPoint base, uint8_t bits);
+void encodePolygon(Bytes& out, const mapPoly& polygon, LevelPoint base, uint8_t bits);
 
 } // namespace zel

@@ -56,7 +56,7 @@ public:
     void discard() {
         out.close();
         platform::removeFile(tempPath);
-        for (const mapSideFiles& group : writer.sideFiles) {
+        for (const SideFiles& group : writer.sideFiles) {
             for (const std::u16string* name :
                  {&group.indexFile, &group.blockFile, &group.addressFile, &group.charFile,
                   &group.routingFile}) {
@@ -75,7 +75,7 @@ private:
     bool mergeCharFiles() {
         chars.clear();
         mergeLabelChars(chars, u"0123456789");
-        for (const mapSideFiles& group : writer.sideFiles) {
+        for (const SideFiles& group : writer.sideFiles) {
             if (!mergeCharFile(group.charFile))
                 return false;
         }
@@ -143,7 +143,7 @@ private:
     }
 
     bool sizeDirectory() {
-        for (const mapSideFiles& group : writer.sideFiles) {
+        for (const SideFiles& group : writer.sideFiles) {
             File file;
             Bytes indexHeader;
             if (!readIndexHeader(file, group.indexFile, indexHeader))
@@ -155,14 +155,14 @@ private:
     }
 
     bool writeDirectory() {
-        for (const mapSideFiles& group : writer.sideFiles) {
+        for (const SideFiles& group : writer.sideFiles) {
             if (!writeLevelDirectory(group))
                 return false;
         }
         return true;
     }
 
-    bool writeLevelDirectory(const mapSideFiles& group) {
+    bool writeLevelDirectory(const SideFiles& group) {
         File file;
         Bytes indexHeader;
         if (!readIndexHeader(file, group.indexFile, indexHeader))
@@ -200,7 +200,7 @@ private:
 
     bool copyLevelData() {
         for (size_t level = 0; level < writer.sideFiles.size(); ++level) {
-            const mapSideFiles& group = writer.sideFiles[level];
+            const SideFiles& group = writer.sideFiles[level];
             const std::array<const std::u16string*, 3> names = {
                 &group.blockFile, &group.routingFile, &group.addressFile};
             for (size_t k = 0; k < names.size(); ++k) {
@@ -242,7 +242,7 @@ private:
     // characters.
     std::u16string chars;
     File out;
-    cCrc32 crc;
+    Crc32 crc;
     Bytes header;
     // Where the next level's data starts in the main file.
     uint64_t dataOffset = 0;

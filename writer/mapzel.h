@@ -21,7 +21,7 @@ public:
     cMapPolish map;
     // One group per tiled level, in the order the levels were tiled; in the
     // merge phase this spans every map read into the object.
-    std::vector<mapSideFiles> sideFiles;
+    std::vector<SideFiles> sideFiles;
 };
 
 } // namespace zel

@@ -7,7 +7,7 @@
 namespace zel {
 namespace {
 
-constexpr std::array<scaleRow, scaleRowCount> scaleRows = {{
+constexpr std::array<ScaleRow, scaleRowCount> scaleRows = {{
     {"1:10000 (100m)\n", 30},
     {"1:20000 (200m)\n", 45},
     {"1:50000 (500m)\n", 90},
@@ -26,13 +26,13 @@ constexpr std::array<scaleRow, scaleRowCount> scaleRows = {{
     {"1:50000000 (500km)\n", 108000},
 }};
 
-struct densityThreshold {
+struct DensityThreshold {
     double atMost;
     size_t row;
 };
 
 // Rows 5, 7, 9, 11 and 12 have no density band of their own.
-constexpr std::array<densityThreshold, 10> densityThresholds = {{
+constexpr std::array<DensityThreshold, 10> densityThresholds = {{
     {0.1, 15},
     {0.4, 14},
     {1.0, 13},
@@ -65,7 +65,7 @@ float cellSize(float min, float max) {
 
 } // namespace
 
-const scaleRow& scaleRowAt(size_t index) {
+const ScaleRow& scaleRowAt(size_t index) {
     return scaleRows[index];
 }
 
@@ -74,7 +74,7 @@ size_t scaleRowByBits(uint8_t bits) {
 }
 
 size_t scaleRowByDensity(double density) {
-    for (const densityThreshold& t : densityThresholds) {
+    for (const DensityThreshold& t : densityThresholds) {
         if (density <= t.atMost)
             return t.row;
     }
@@ -82,7 +82,7 @@ size_t scaleRowByDensity(double density) {
 }
 
 int32_t cellIndex(const mapLevel& level, mapPoint point) {
-    const mapBox& box = level.bbox;
+    const Box& box = level.bbox;
     const int64_t column = cellAlong(point.x, box.minX, cellSize(box.minX, box.maxX));
     const int64_t row = cellAlong(point.y, box.minY, cellSize(box.minY, box.maxY));
     const int64_t index = column + gridCells * row;

@@ -9,7 +9,7 @@
 
 namespace zel {
 
-struct scaleRow {
+struct ScaleRow {
     // Printed after "Detected as: ".
     std::string_view line;
     // Edge of a square in seconds of arc.
@@ -18,7 +18,7 @@ struct scaleRow {
 
 constexpr size_t scaleRowCount = 16;
 
-const scaleRow& scaleRowAt(size_t index);
+const ScaleRow& scaleRowAt(size_t index);
 
 // 26 bits is the finest row, 11 bits and fewer the coarsest.
 size_t scaleRowByBits(uint8_t bits);

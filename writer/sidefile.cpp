@@ -6,7 +6,7 @@
 
 namespace zel {
 
-mapSideFiles sideFilesOf(const std::u16string& mapPath, uint32_t levelIndex) {
+SideFiles sideFilesOf(const std::u16string& mapPath, uint32_t levelIndex) {
     const std::u16string stem = mapPath + platform::fromAscii(std::to_string(levelIndex));
     const auto named = [&](std::u16string_view suffix) { return stem + std::u16string(suffix); };
     return {named(sideFileSuffix::index), named(sideFileSuffix::blocks),
@@ -14,20 +14,20 @@ mapSideFiles sideFilesOf(const std::u16string& mapPath, uint32_t levelIndex) {
             named(sideFileSuffix::routing)};
 }
 
-cSideFile::cSideFile(std::u16string fileName) : name(std::move(fileName)) {
+SideFile::SideFile(std::u16string fileName) : name(std::move(fileName)) {
     if (!file.open(name, platform::File::Mode::write))
         fail();
 }
 
-cSideFile::~cSideFile() {
+SideFile::~SideFile() {
     close();
 }
 
-void cSideFile::write(const Bytes& bytes) {
+void SideFile::write(const Bytes& bytes) {
     write(bytes.data(), bytes.size());
 }
 
-void cSideFile::write(const uint8_t* data, size_t count) {
+void SideFile::write(const uint8_t* data, size_t count) {
     if (failed)
         return;
     if (!file.write(data, count))
@@ -35,7 +35,7 @@ void cSideFile::write(const uint8_t* data, size_t count) {
     written += count;
 }
 
-void cSideFile::close() {
+void SideFile::close() {
     if (closed)
         return;
     closed = true;
@@ -45,14 +45,14 @@ void cSideFile::close() {
         platform::removeFile(name);
 }
 
-void cSideFile::fail() {
+void SideFile::fail() {
     if (!failed)
         platform::printNarrow(writerMessages::sideFileFailed(name));
     failed = true;
 }
 
 void writeSideFile(const std::u16string& name, const Bytes& bytes) {
-    cSideFile file(name);
+    SideFile file(name);
     file.write(bytes);
     file.close();
 }

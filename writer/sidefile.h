@@ -13,7 +13,7 @@ namespace zel {
 
 // The five files of one tiled level, named "<map path><level index><suffix>",
 // e.g. in/maps/town.mp0.blck; merged into the main file at the end.
-struct mapSideFiles {
+struct SideFiles {
     std::u16string indexFile;
     std::u16string blockFile;
     std::u16string addressFile;
@@ -30,17 +30,17 @@ constexpr std::u16string_view routing = u".brif";
 } // namespace sideFileSuffix
 
 // The names of the side files of level `levelIndex` of the map at `mapPath`.
-mapSideFiles sideFilesOf(const std::u16string& mapPath, uint32_t levelIndex);
+SideFiles sideFilesOf(const std::u16string& mapPath, uint32_t levelIndex);
 
 // A side file being written. A file that cannot be created or written is
 // reported once and removed when closed: the main file then misses it and is
 // not written, instead of being merged from a truncated piece.
-class cSideFile {
+class SideFile {
 public:
-    explicit cSideFile(std::u16string name);
-    cSideFile(const cSideFile&) = delete;
-    cSideFile& operator=(const cSideFile&) = delete;
-    ~cSideFile();
+    explicit SideFile(std::u16string name);
+    SideFile(const SideFile&) = delete;
+    SideFile& operator=(const SideFile&) = delete;
+    ~SideFile();
 
     void write(const Bytes& bytes);
     void write(const uint8_t* data, size_t count);

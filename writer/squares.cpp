@@ -42,14 +42,14 @@ int32_t settledCell(float value, float squareDeg) {
 
 } // namespace
 
-squareGrid::squareGrid(uint32_t squareSize, uint8_t bits)
+SquareGrid::SquareGrid(uint32_t squareSize, uint8_t bits)
     : squareSize(squareSize), squareDeg(static_cast<float>(squareSize / secondsPerDegree)),
       squaresPerRow(layout::secondsPerTurn / squareSize),
       squareUnits(std::ldexp(1.0, std::min<int>(bits, 62)) * squareSize / secondsPerDegree / 360.0),
       bits(bits) {}
 
-squareRange squareGrid::rangeOfBox(const mapBox& box) const {
-    squareRange r{settledCell(box.minX, squareDeg), settledCell(box.minY, squareDeg),
+SquareRange SquareGrid::rangeOfBox(const Box& box) const {
+    SquareRange r{settledCell(box.minX, squareDeg), settledCell(box.minY, squareDeg),
                   settledCell(box.maxX, squareDeg), settledCell(box.maxY, squareDeg)};
     if (static_cast<float>(r.c0) * squareDeg == box.minX)
         --r.c0;
@@ -62,10 +62,10 @@ squareRange squareGrid::rangeOfBox(const mapBox& box) const {
     return r;
 }
 
-squareRange squareGrid::rangeOfPoint(mapPoint p) const {
+SquareRange SquareGrid::rangeOfPoint(mapPoint p) const {
     const int32_t c = settledCell(p.x, squareDeg);
     const int32_t r = settledCell(p.y, squareDeg);
-    squareRange range{c, r, c, r};
+    SquareRange range{c, r, c, r};
     if (static_cast<float>(c) * squareDeg == p.x)
         range.c0 = c - 1;
     else if (static_cast<float>(c + 1) * squareDeg == p.x)
@@ -77,18 +77,18 @@ squareRange squareGrid::rangeOfPoint(mapPoint p) const {
     return range;
 }
 
-int32_t squareGrid::poiSquare(mapPoint p) const {
+int32_t SquareGrid::poiSquare(mapPoint p) const {
     const int32_t row = truncated(std::clamp<double>(p.y / squareDeg, -cellLimit, cellLimit)) -
                         (p.y < 0.0f ? 1 : 0);
     const int32_t column = truncated(std::clamp<double>(p.x / squareDeg, -cellLimit, cellLimit));
     return number(column, row);
 }
 
-int32_t squareGrid::number(int64_t column, int64_t row) const {
+int32_t SquareGrid::number(int64_t column, int64_t row) const {
     return static_cast<int32_t>(static_cast<uint32_t>(row * squaresPerRow + column));
 }
 
-void squareGrid::columnAndRow(int32_t squareNumber, int32_t& column, int32_t& row) const {
+void SquareGrid::columnAndRow(int32_t squareNumber, int32_t& column, int32_t& row) const {
     const int64_t perRow = squaresPerRow;
     int64_t r = squareNumber / perRow;
     if (squareNumber % perRow != 0 && squareNumber < 0)
@@ -97,12 +97,12 @@ void squareGrid::columnAndRow(int32_t squareNumber, int32_t& column, int32_t& ro
     column = static_cast<int32_t>(squareNumber - r * perRow);
 }
 
-mapRect squareGrid::rectangle(int32_t column, int32_t row) const {
+Rect SquareGrid::rectangle(int32_t column, int32_t row) const {
     return {static_cast<float>(column) * squareDeg, static_cast<float>(row) * squareDeg,
             static_cast<float>(column + 1) * squareDeg, static_cast<float>(row + 1) * squareDeg};
 }
 
-mapLevelPoint squareGrid::basePoint(int32_t column, int32_t row) const {
+LevelPoint SquareGrid::basePoint(int32_t column, int32_t row) const {
     // Truncation would put the border points of squares south or west of the
     // origin one unit outside their square; there the base rounds down.
     const auto base = [&](int32_t c) {

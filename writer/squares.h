@@ -10,7 +10,7 @@
 
 namespace zel {
 
-struct squareRange {
+struct SquareRange {
     int32_t c0 = 0;
     int32_t r0 = 0;
     int32_t c1 = 0;
@@ -20,8 +20,8 @@ struct squareRange {
     int64_t rows() const { return int64_t{r1} - r0 + 1; }
 };
 
-struct squareGrid {
-    squareGrid(uint32_t squareSize, uint8_t bits);
+struct SquareGrid {
+    SquareGrid(uint32_t squareSize, uint8_t bits);
 
     uint32_t squareSize;
     // The edge in degrees.
@@ -34,9 +34,9 @@ struct squareGrid {
 
     // The squares a box touches; a bound exactly on a grid line takes the
     // square beyond it too.
-    squareRange rangeOfBox(const mapBox& box) const;
+    SquareRange rangeOfBox(const Box& box) const;
     // The square of a point; on a grid line, the squares on both sides.
-    squareRange rangeOfPoint(mapPoint p) const;
+    SquareRange rangeOfPoint(mapPoint p) const;
     // The square a point of interest goes to: the one on the high side of a
     // grid line it lies on.
     int32_t poiSquare(mapPoint p) const;
@@ -45,8 +45,8 @@ struct squareGrid {
     // Column and row of a square number (floor division, so numbers below
     // zero give the rows south of the equator).
     void columnAndRow(int32_t number, int32_t& column, int32_t& row) const;
-    mapRect rectangle(int32_t column, int32_t row) const;
-    mapLevelPoint basePoint(int32_t column, int32_t row) const;
+    Rect rectangle(int32_t column, int32_t row) const;
+    LevelPoint basePoint(int32_t column, int32_t row) const;
 };
 
 } // namespace zel

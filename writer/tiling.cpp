@@ -30,9 +30,9 @@ struct mapSquare {
 
 // The level's squares: every square of the level's box (columns clamped to one
 // turn round the globe), of which only those that receive an object are kept.
-class squareList {
+class SquareList {
 public:
-    squareList(const squareGrid& grid, const mapBox& levelBox) : grid(grid) {
+    SquareList(const SquareGrid& grid, const Box& levelBox) : grid(grid) {
         range = grid.rangeOfBox(levelBox);
         range.c0 = std::max(range.c0, 0);
         range.c1 = std::min<int32_t>(range.c1, static_cast<int32_t>(grid.squaresPerRow) - 1);
@@ -60,18 +60,18 @@ public:
 
     mapSquare& at(int32_t number) { return squares[number]; }
 
-    const squareGrid& grid;
-    squareRange range;
+    const SquareGrid& grid;
+    SquareRange range;
     std::map<int32_t, mapSquare> squares;
 };
 
-mapRect rectangleOf(const squareGrid& grid, int32_t number) {
+Rect rectangleOf(const SquareGrid& grid, int32_t number) {
     int32_t column = 0, row = 0;
     grid.columnAndRow(number, column, row);
     return grid.rectangle(column, row);
 }
 
-void addSquares(const squareGrid& grid, const squareRange& r, std::vector<int32_t>& numbers) {
+void addSquares(const SquareGrid& grid, const SquareRange& r, std::vector<int32_t>& numbers) {
     for (int64_t row = r.r0; row <= r.r1; ++row) {
         for (int64_t column = r.c0; column <= r.c1; ++column)
             numbers.push_back(grid.number(column, row));
@@ -80,13 +80,13 @@ void addSquares(const squareGrid& grid, const squareRange& r, std::vector<int32_
 
 // The squares a polyline passes: around each segment, the box of the squares
 // of its two ends.
-std::vector<int32_t> lineSquares(const squareGrid& grid, const std::vector<mapPoint>& points) {
+std::vector<int32_t> lineSquares(const SquareGrid& grid, const std::vector<mapPoint>& points) {
     std::vector<int32_t> numbers;
-    squareRange previous = grid.rangeOfPoint(points[0]);
+    SquareRange previous = grid.rangeOfPoint(points[0]);
     addSquares(grid, previous, numbers);
     for (size_t i = 1; i < points.size(); ++i) {
-        const squareRange current = grid.rangeOfPoint(points[i]);
-        const squareRange spanned{
+        const SquareRange current = grid.rangeOfPoint(points[i]);
+        const SquareRange spanned{
             std::min(previous.c0, current.c0), std::min(previous.r0, current.r0),
             std::max(previous.c1, current.c1), std::max(previous.r1, current.r1)};
         addSquares(grid, spanned, numbers);
@@ -97,7 +97,7 @@ std::vector<int32_t> lineSquares(const squareGrid& grid, const std::vector<mapPo
     return numbers;
 }
 
-void distributeLines(const std::vector<mapPoly>& lines, squareList& list, cProgress& progress) {
+void distributeLines(const std::vector<mapPoly>& lines, SquareList& list, cProgress& progress) {
     progress.start(msg::polylinesLabel, static_cast<uint32_t>(lines.size()));
     std::vector<mapPoly> parts;
     for (const mapPoly& line : lines) {
@@ -120,7 +120,7 @@ void distributeLines(const std::vector<mapPoly>& lines, squareList& list, cProgr
     progress.finish();
 }
 
-void distributePois(const std::vector<mapPoi>& pois, squareList& list, cProgress& progress) {
+void distributePois(const std::vector<mapPoi>& pois, SquareList& list, cProgress& progress) {
     progress.start(msg::poisLabel, static_cast<uint32_t>(pois.size()));
     for (const mapPoi& poi : pois) {
         const int32_t number = list.grid.poiSquare(poi.pos);
@@ -152,9 +152,9 @@ int32_t defaultFloorsHeight(int32_t type) {
     return -1;
 }
 
-void distributePolygon(const mapPoly& polygon, squareList& list) {
-    const squareGrid& grid = list.grid;
-    const squareRange range = grid.rangeOfBox(boundingBox(polygon.points));
+void distributePolygon(const mapPoly& polygon, SquareList& list) {
+    const SquareGrid& grid = list.grid;
+    const SquareRange range = grid.rangeOfBox(boundingBox(polygon.points));
     std::vector<std::vector<mapPoint>> rings;
     for (int32_t row = range.r0; row <= range.r1; ++row) {
         for (int32_t column = range.c0; column <= range.c1; ++column) {
@@ -180,7 +180,7 @@ void distributePolygon(const mapPoly& polygon, squareList& list) {
     }
 }
 
-void distributePolygons(const std::vector<mapPoly>& polygons, squareList& list,
+void distributePolygons(const std::vector<mapPoly>& polygons, SquareList& list,
                         cProgress& progress) {
     progress.start(msg::polygonsLabel, static_cast<uint32_t>(polygons.size()));
     for (const mapPoly& polygon : polygons) {
@@ -191,7 +191,7 @@ void distributePolygons(const std::vector<mapPoly>& polygons, squareList& list,
     progress.finish();
 }
 
-void encodeSquare(const mapSquare& square, const mapRect& rect, mapLevelPoint base, uint8_t bits,
+void encodeSquare(const mapSquare& square, const Rect& rect, LevelPoint base, uint8_t bits,
                   Bytes& records) {
     records.clear();
     for (const mapPoly& line : square.lines)
@@ -202,7 +202,7 @@ void encodeSquare(const mapSquare& square, const mapRect& rect, mapLevelPoint ba
         encodePolygon(records, polygon, base, bits);
 }
 
-Bytes blockHeader(const mapSquare& square, uint32_t length, mapLevelPoint base) {
+Bytes blockHeader(const mapSquare& square, uint32_t length, LevelPoint base) {
     Bytes header;
     putTag(header, layout::blockTag);
     putU32(header, static_cast<uint32_t>(square.pois.size()));
@@ -214,20 +214,20 @@ Bytes blockHeader(const mapSquare& square, uint32_t length, mapLevelPoint base) 
     return header;
 }
 
-struct mapSquareRef {
+struct SquareRef {
     int32_t number = 0;
     uint32_t blockOffset = 0;
 };
 
 // The blocks of the non-empty squares, ascending by number; returns their
 // index entries.
-std::vector<mapSquareRef> writeBlocks(const squareList& list, const std::u16string& name,
-                                      cProgress& progress) {
-    const squareGrid& grid = list.grid;
+std::vector<SquareRef> writeBlocks(const SquareList& list, const std::u16string& name,
+                                   cProgress& progress) {
+    const SquareGrid& grid = list.grid;
     progress.start(msg::writeSquaresLabel,
                    static_cast<uint32_t>(std::min<uint64_t>(list.size(), UINT32_MAX)));
-    std::vector<mapSquareRef> squareIndex;
-    cSideFile file(name);
+    std::vector<SquareRef> squareIndex;
+    SideFile file(name);
     Bytes records;
     records.reserve(recordBufferSize);
     uint64_t ticked = 0;
@@ -236,7 +236,7 @@ std::vector<mapSquareRef> writeBlocks(const squareList& list, const std::u16stri
         progress.tickMany(position - ticked);
         int32_t column = 0, row = 0;
         grid.columnAndRow(number, column, row);
-        const mapLevelPoint base = grid.basePoint(column, row);
+        const LevelPoint base = grid.basePoint(column, row);
         encodeSquare(square, grid.rectangle(column, row), base, grid.bits, records);
         // Block offsets are 32-bit; a larger block file cannot be indexed.
         if (file.size() > UINT32_MAX)
@@ -254,7 +254,7 @@ std::vector<mapSquareRef> writeBlocks(const squareList& list, const std::u16stri
     return squareIndex;
 }
 
-Bytes indexFile(const std::vector<mapSquareRef>& squareIndex, const squareList& list,
+Bytes indexFile(const std::vector<SquareRef>& squareIndex, const SquareList& list,
                 uint32_t levelIndex) {
     Bytes out;
     putTag(out, layout::indexTag);
@@ -267,7 +267,7 @@ Bytes indexFile(const std::vector<mapSquareRef>& squareIndex, const squareList& 
     putU32(out, 0);
     for (int32_t bound : {list.range.c0, list.range.r0, list.range.c1, list.range.r1})
         putI32(out, bound);
-    for (const mapSquareRef& entry : squareIndex) {
+    for (const SquareRef& entry : squareIndex) {
         putI32(out, entry.number);
         putU32(out, entry.blockOffset);
     }
@@ -289,17 +289,17 @@ Bytes charFile(const std::u16string& chars) {
 void writeSquares(const cMapPolish& map, const std::u16string& mapPath, uint32_t levelIndex,
                   uint32_t squareSize, uint8_t bits) {
     const mapLevel& level = map.levels[levelIndex];
-    const mapSideFiles files = sideFilesOf(mapPath, levelIndex);
-    const squareGrid grid(squareSize, bits);
-    squareList list(grid, level.bbox);
+    const SideFiles files = sideFilesOf(mapPath, levelIndex);
+    const SquareGrid grid(squareSize, bits);
+    SquareList list(grid, level.bbox);
     cProgress progress;
     distributeLines(level.lines, list, progress);
     distributePois(level.pois, list, progress);
     distributePolygons(level.polygons, list, progress);
 
-    std::vector<mapSquareRef> squareIndex = writeBlocks(list, files.blockFile, progress);
+    std::vector<SquareRef> squareIndex = writeBlocks(list, files.blockFile, progress);
     std::sort(squareIndex.begin(), squareIndex.end(),
-              [](const mapSquareRef& a, const mapSquareRef& b) { return a.number < b.number; });
+              [](const SquareRef& a, const SquareRef& b) { return a.number < b.number; });
     writeSideFile(files.indexFile, indexFile(squareIndex, list, levelIndex));
     writeSideFile(files.charFile, charFile(map.labelChars));
     writeSideFile(files.routingFile, routingFile(map, levelIndex));

@@ -28,19 +28,19 @@ constexpr float speedFactor = 0.0695f;
 constexpr float classFactor = 0.5f;
 
 // How a neighbour is joined to the via node while its set is being built.
-enum class arcKind { both = 1, incoming = 2, outgoing = 3 };
+enum class ArcKind { both = 1, incoming = 2, outgoing = 3 };
 
-struct neighbourArc {
+struct NeighbourArc {
     uint32_t length = 0;
-    arcKind kind = arcKind::outgoing;
+    ArcKind kind = ArcKind::outgoing;
 };
 
 // Keyed by (neighbour, road), the order of the replacement set.
-using neighbourMap = std::map<std::pair<uint32_t, uint32_t>, neighbourArc>;
+using NeighbourMap = std::map<std::pair<uint32_t, uint32_t>, NeighbourArc>;
 
-struct recordedEntry {
+struct RecordedEntry {
     mapReplacement entry;
-    arcKind kind;
+    ArcKind kind;
 };
 
 void buildArcSources(cRouteInfo& routeInfo) {
@@ -84,11 +84,11 @@ uint32_t appendNode(cRouteInfo& routeInfo) {
 
 // The arcs out of the via node, then those into it: an arc both ways on the
 // same road makes one two-way neighbour.
-neighbourMap neighboursOf(cRouteInfo& routeInfo, uint32_t via) {
-    neighbourMap neighbours;
+NeighbourMap neighboursOf(cRouteInfo& routeInfo, uint32_t via) {
+    NeighbourMap neighbours;
     for (const mapArc& arc : routeInfo.nodeArcs[via])
         neighbours.emplace(std::pair{arc.target, arc.road},
-                           neighbourArc{arc.length, arcKind::outgoing});
+                           NeighbourArc{arc.length, ArcKind::outgoing});
 
     std::vector<uint32_t> sources = routeInfo.arcSources[via];
     std::sort(sources.begin(), sources.end());
@@ -98,10 +98,10 @@ neighbourMap neighboursOf(cRouteInfo& routeInfo, uint32_t via) {
             if (arc.target != via)
                 continue;
             const auto [at, added] = neighbours.emplace(
-                std::pair{u, arc.road}, neighbourArc{arc.length, arcKind::incoming});
+                std::pair{u, arc.road}, NeighbourArc{arc.length, ArcKind::incoming});
             // A two-way neighbour keeps the length of the via node's own arc.
             if (!added)
-                at->second.kind = arcKind::both;
+                at->second.kind = ArcKind::both;
         }
     }
     return neighbours;
@@ -134,31 +134,31 @@ bool findJoinedGate(const cRouteInfo& routeInfo, uint32_t node, mapReplacement& 
 }
 
 void expandOrdinary(cRouteInfo& routeInfo, uint32_t via, uint32_t road, uint32_t neighbour,
-                    const neighbourArc& arc, uint32_t gate, uint32_t arrival,
-                    std::vector<recordedEntry>& recorded) {
-    if (arc.kind != arcKind::outgoing)
+                    const NeighbourArc& arc, uint32_t gate, uint32_t arrival,
+                    std::vector<RecordedEntry>& recorded) {
+    if (arc.kind != ArcKind::outgoing)
         replaceArc(routeInfo, neighbour, road, via, {road, gate, 0});
-    if (arc.kind != arcKind::incoming)
+    if (arc.kind != ArcKind::incoming)
         link(routeInfo, gate, {road, neighbour, 0});
-    if (arc.kind != arcKind::outgoing)
+    if (arc.kind != ArcKind::outgoing)
         link(routeInfo, gate, {road, arrival, arc.length});
     routeInfo.replacements[gate].push_back(neighbour);
     routeInfo.replacements[gate].push_back(via);
     recorded.push_back({{road, neighbour, arc.length, gate, arrival}, arc.kind});
-    if (arc.kind != arcKind::incoming)
+    if (arc.kind != ArcKind::incoming)
         link(routeInfo, arrival, {road, gate, arc.length});
     routeInfo.replacements[arrival].push_back(via);
 }
 
 // The neighbour is the gate `other.gate` of the expansion of `otherVia`:
 // the two expansions are wired to each other's arrival nodes.
-void expandJoined(cRouteInfo& routeInfo, uint32_t via, uint32_t road, const neighbourArc& arc,
+void expandJoined(cRouteInfo& routeInfo, uint32_t via, uint32_t road, const NeighbourArc& arc,
                   uint32_t gate, uint32_t arrival, const mapReplacement& other, uint32_t otherVia,
-                  std::vector<recordedEntry>& recorded) {
+                  std::vector<RecordedEntry>& recorded) {
     recorded.push_back({{road, otherVia, other.length, gate, arrival}, arc.kind});
-    if (arc.kind == arcKind::both)
+    if (arc.kind == ArcKind::both)
         link(routeInfo, arrival, {road, gate, other.length});
-    else if (arc.kind == arcKind::incoming)
+    else if (arc.kind == ArcKind::incoming)
         removeArc(routeInfo, other.arrival, other.road, other.gate);
     removeArc(routeInfo, other.gate, other.road, other.arrival);
     link(routeInfo, gate, {road, other.arrival, 0});
@@ -171,7 +171,7 @@ void expandJoined(cRouteInfo& routeInfo, uint32_t via, uint32_t road, const neig
 
 } // namespace
 
-const mapReplacementSet* getReplacementSet(cRouteInfo& routeInfo, uint32_t via) {
+const ReplacementSet* getReplacementSet(cRouteInfo& routeInfo, uint32_t via) {
     if (routeInfo.nodeArcs.empty())
         return nullptr;
     if (const auto known = routeInfo.adjustments.find(via); known != routeInfo.adjustments.end())
@@ -185,17 +185,17 @@ const mapReplacementSet* getReplacementSet(cRouteInfo& routeInfo, uint32_t via) 
     if (routeInfo.arcSources.size() < routeInfo.nodeArcs.size())
         routeInfo.arcSources.resize(routeInfo.nodeArcs.size());
 
-    neighbourMap neighbours = neighboursOf(routeInfo, via);
+    NeighbourMap neighbours = neighboursOf(routeInfo, via);
     if (neighbours.size() == 1) {
         // A dead end: an extra node that can only enter it gives the one real
         // neighbour a turn arc to make the U-turn through.
         const uint32_t road = neighbours.begin()->first.second;
         const uint32_t deadEnd = appendNode(routeInfo);
         link(routeInfo, deadEnd, {road, via, 0});
-        neighbours.emplace(std::pair{deadEnd, road}, neighbourArc{0, arcKind::incoming});
+        neighbours.emplace(std::pair{deadEnd, road}, NeighbourArc{0, ArcKind::incoming});
     }
 
-    std::vector<recordedEntry> recorded;
+    std::vector<RecordedEntry> recorded;
     bool first = true;
     for (const auto& [key, arc] : neighbours) {
         const auto [neighbour, road] = key;
@@ -217,18 +217,18 @@ const mapReplacementSet* getReplacementSet(cRouteInfo& routeInfo, uint32_t via) 
     if (recorded.empty())
         return nullptr;
 
-    for (const recordedEntry& to : recorded) {
-        if (to.kind == arcKind::outgoing)
+    for (const RecordedEntry& to : recorded) {
+        if (to.kind == ArcKind::outgoing)
             continue;
-        for (const recordedEntry& from : recorded) {
-            if (&from == &to || from.kind == arcKind::incoming)
+        for (const RecordedEntry& from : recorded) {
+            if (&from == &to || from.kind == ArcKind::incoming)
                 continue;
             link(routeInfo, to.entry.arrival,
                  {from.entry.road, from.entry.gate, from.entry.length});
         }
     }
-    mapReplacementSet& set = routeInfo.adjustments[via];
-    for (const recordedEntry& r : recorded)
+    ReplacementSet& set = routeInfo.adjustments[via];
+    for (const RecordedEntry& r : recorded)
         set.insert(r.entry);
     return &set;
 }

@@ -54,7 +54,7 @@ namespace zel {
 // The replacement set of via node `via`, expanding it on first use; nullptr
 // when the graph is empty, `via` is no node index (reported), or it has no
 // arc in or out. Asking again returns the same set and adds nothing.
-const mapReplacementSet* getReplacementSet(cRouteInfo& routeInfo, uint32_t via);
+const ReplacementSet* getReplacementSet(cRouteInfo& routeInfo, uint32_t via);
 
 // Erases the first arc of u's list with that road and old target and, only
 // when one was erased, inserts `arc` in its place in the order.

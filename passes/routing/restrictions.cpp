@@ -10,7 +10,7 @@
 namespace zel {
 namespace {
 
-struct restrictionIndices {
+struct RestrictionIndices {
     uint32_t node1;
     uint32_t node2;
     uint32_t node3;
@@ -18,7 +18,7 @@ struct restrictionIndices {
     uint32_t road2;
 };
 
-restrictionIndices indicesOf(const mapRestriction& r) {
+RestrictionIndices indicesOf(const mapRestriction& r) {
     return {static_cast<uint32_t>(r.node1), static_cast<uint32_t>(r.node2),
             static_cast<uint32_t>(r.node3), static_cast<uint32_t>(r.road1),
             static_cast<uint32_t>(r.road2)};
@@ -26,7 +26,7 @@ restrictionIndices indicesOf(const mapRestriction& r) {
 
 // The first entry, in set order, for arriving from (or leaving towards)
 // `neighbour` on `road`.
-const mapReplacement* findEntry(const mapReplacementSet& set, uint32_t road, uint32_t neighbour) {
+const mapReplacement* findEntry(const ReplacementSet& set, uint32_t road, uint32_t neighbour) {
     for (const mapReplacement& entry : set) {
         if (entry.road == road && entry.neighbour == neighbour)
             return &entry;
@@ -58,7 +58,7 @@ bool removeArc(cRouteInfo& routeInfo, uint32_t u, uint32_t road, uint32_t v) {
 }
 
 bool checkRestriction(const cRouteInfo& routeInfo, const mapRestriction& restriction) {
-    const restrictionIndices r = indicesOf(restriction);
+    const RestrictionIndices r = indicesOf(restriction);
     return hasArc(routeInfo, r.node1, r.road1, r.node2) &&
            hasArc(routeInfo, r.node2, r.road2, r.node3);
 }
@@ -66,8 +66,8 @@ bool checkRestriction(const cRouteInfo& routeInfo, const mapRestriction& restric
 void applyRestriction(cRouteInfo& routeInfo, const mapRestriction& restriction) {
     if (routeInfo.nodeArcs.empty())
         return;
-    const restrictionIndices r = indicesOf(restriction);
-    const mapReplacementSet* set = getReplacementSet(routeInfo, r.node2);
+    const RestrictionIndices r = indicesOf(restriction);
+    const ReplacementSet* set = getReplacementSet(routeInfo, r.node2);
     if (set == nullptr)
         return;
     const mapReplacement* approach = findEntry(*set, r.road1, r.node1);

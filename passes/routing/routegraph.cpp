@@ -44,7 +44,7 @@ uint32_t roundedMetres(float metres) {
 // Distinct identifiers in ascending unsigned order; an identifier's index is
 // its position. Sorting once and dropping duplicates gives the same list as
 // inserting each identifier at its place.
-class identifierList {
+class IdentifierList {
 public:
     void add(int32_t id) { ids.push_back(static_cast<uint32_t>(id)); }
 
@@ -71,13 +71,13 @@ private:
     std::vector<uint32_t> ids;
 };
 
-struct identifiers {
-    identifierList nodes;
-    identifierList roads;
+struct Identifiers {
+    IdentifierList nodes;
+    IdentifierList roads;
 };
 
-identifiers collectIdentifiers(const std::vector<mapPoly>& lines) {
-    identifiers ids;
+Identifiers collectIdentifiers(const std::vector<mapPoly>& lines) {
+    Identifiers ids;
     // Road index 0 stands for "no road" in the output: keeping identifier 0
     // in the list means no real road can ever be given index 0, also when
     // every line carries a road identifier.
@@ -96,7 +96,7 @@ identifiers collectIdentifiers(const std::vector<mapPoly>& lines) {
     return ids;
 }
 
-void reindexLines(std::vector<mapPoly>& lines, const identifiers& ids, cProgress& progress) {
+void reindexLines(std::vector<mapPoly>& lines, const Identifiers& ids, cProgress& progress) {
     for (mapPoly& line : lines) {
         for (mapNodeRef& ref : line.nodeRefs) {
             if (!ids.nodes.reindex(ref.nodeId))
@@ -108,7 +108,7 @@ void reindexLines(std::vector<mapPoly>& lines, const identifiers& ids, cProgress
     }
 }
 
-void reindexRoads(mapRestriction& r, const identifiers& ids) {
+void reindexRoads(mapRestriction& r, const Identifiers& ids) {
     for (int32_t* road : {&r.road1, &r.road2}) {
         if (!ids.roads.reindex(*road))
             platform::printNarrow(msg::restrictionRoadNotFound(static_cast<uint32_t>(*road)));
@@ -117,7 +117,7 @@ void reindexRoads(mapRestriction& r, const identifiers& ids) {
 
 // A restriction naming a node that no line has cannot be applied and is
 // dropped; the records after it move up, in order.
-void reindexRestrictions(std::vector<mapRestriction>& restrictions, const identifiers& ids,
+void reindexRestrictions(std::vector<mapRestriction>& restrictions, const Identifiers& ids,
                          cProgress& progress) {
     size_t kept = 0;
     for (size_t i = 0; i < restrictions.size(); ++i) {
@@ -140,7 +140,7 @@ void reindexRestrictions(std::vector<mapRestriction>& restrictions, const identi
 }
 
 // Temporary restrictions are kept whatever they name.
-void reindexTempRestrictions(std::vector<mapRestriction>& restrictions, const identifiers& ids,
+void reindexTempRestrictions(std::vector<mapRestriction>& restrictions, const Identifiers& ids,
                              cProgress& progress) {
     for (mapRestriction& r : restrictions) {
         for (int32_t* node : {&r.node1, &r.node2, &r.node3}) {
@@ -153,7 +153,7 @@ void reindexTempRestrictions(std::vector<mapRestriction>& restrictions, const id
     }
 }
 
-void reindex(cMapPolish& map, const identifiers& ids) {
+void reindex(cMapPolish& map, const Identifiers& ids) {
     std::vector<mapPoly>& lines = map.levels[0].lines;
     cProgress progress;
     progress.start(msg::reindexLabel,
@@ -182,7 +182,7 @@ void setBoundaryNodes(cRouteInfo& routeInfo, const mapPoly& line) {
             platform::printNarrow(msg::wrongBoundaryPoint(ref.pointIndex));
             continue;
         }
-        const mapLevelPoint units = toLevelUnits(line.points[ref.pointIndex], boundaryBits);
+        const LevelPoint units = toLevelUnits(line.points[ref.pointIndex], boundaryBits);
         routeInfo.externNodes[static_cast<uint32_t>(ref.nodeId)] = {units.x, units.y};
     }
 }
@@ -216,7 +216,7 @@ void reportBadReferences(const mapPoly& line, uint16_t from, uint16_t to) {
 void buildRouteInfo(cMapPolish& map) {
     if (map.levels.empty())
         return;
-    const identifiers ids = collectIdentifiers(map.levels[0].lines);
+    const Identifiers ids = collectIdentifiers(map.levels[0].lines);
     if (ids.nodes.empty()) {
         platform::printNarrow(msg::routeInfoAbsent);
         return;

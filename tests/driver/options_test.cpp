@@ -20,7 +20,7 @@ class HandleArgument : public testing::TestWithParam<OptionCase> {};
 
 TEST_P(HandleArgument, SettlesFoldersAndOptions) {
     const OptionCase& c = GetParam();
-    driverState state;
+    DriverState state;
     state.currentFolder = u"/w/";
     for (const std::u16string& argument : c.arguments)
         handleArgument(state, argument);

@@ -8,7 +8,7 @@ namespace zel {
 namespace {
 
 uint32_t registerAfter(std::string_view text) {
-    cCrc32 crc;
+    Crc32 crc;
     crc.update(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     return crc.value();
 }
@@ -21,7 +21,7 @@ TEST(Crc32, KeepsTheRegisterWithoutTheFinalComplement) {
 }
 
 TEST(Crc32, PiecesGiveTheSameRegisterAsOneRun) {
-    cCrc32 pieces;
+    Crc32 pieces;
     const std::string_view text = "the quick brown fox";
     for (char c : text)
         pieces.update(reinterpret_cast<const uint8_t*>(&c), 1);

@@ -311,8 +311,8 @@ TEST(ReadZel, ValidFileDecodesCompletely) {
     EXPECT_EQ(l0.routingHeader.roadCount, 2u);
     EXPECT_EQ(l0.routingHeader.nodeArcCount, 3u);
     EXPECT_EQ(l0.routingHeader.largestCost, 150u);
-    EXPECT_EQ(l0.addressHeader.countryCount, 1);
-    EXPECT_EQ(l0.addressHeader.stringBytes, 9u);
+    EXPECT_EQ(l0.AddressFileHeader.countryCount, 1);
+    EXPECT_EQ(l0.AddressFileHeader.stringBytes, 9u);
     EXPECT_EQ(l0.routing.size(), 243u);
     EXPECT_EQ(l0.address.size(), 160u);
     const RoutingTotals& rt = l0.routingTotals;

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     float x1 = takeFloat(data, size), y1 = takeFloat(data, size);
     if (!(x0 < x1) || !(y0 < y1))
         return 0;
-    const zel::mapRect rect{x0, y0, x1, y1};
+    const zel::Rect rect{x0, y0, x1, y1};
     zel::mapPoly line;
     while (size >= 4)
         line.points.push_back({takeFloat(data, size), takeFloat(data, size)});

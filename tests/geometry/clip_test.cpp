@@ -13,27 +13,27 @@
 namespace zel {
 namespace {
 
-using xy = std::pair<float, float>;
-using xyRing = std::vector<xy>;
-using pointRings = std::vector<std::vector<mapPoint>>;
+using Xy = std::pair<float, float>;
+using XyRing = std::vector<Xy>;
+using PointRings = std::vector<std::vector<mapPoint>>;
 
-const mapRect square{0, 0, 10, 10};
+const Rect square{0, 0, 10, 10};
 
-std::vector<mapPoint> pointsOf(const xyRing& coords) {
+std::vector<mapPoint> pointsOf(const XyRing& coords) {
     std::vector<mapPoint> points;
     for (const auto& [x, y] : coords)
         points.push_back({x, y});
     return points;
 }
 
-xyRing coordsOf(const std::vector<mapPoint>& points) {
-    xyRing coords;
+XyRing coordsOf(const std::vector<mapPoint>& points) {
+    XyRing coords;
     for (const mapPoint& p : points)
         coords.emplace_back(p.x, p.y);
     return coords;
 }
 
-xy coordsOf(mapPoint p) {
+Xy coordsOf(mapPoint p) {
     return {p.x, p.y};
 }
 
@@ -41,7 +41,7 @@ xy coordsOf(mapPoint p) {
 // Region codes and segments
 
 TEST(RegionCode, NineRegionsWithTheBorderInside) {
-    const std::vector<std::pair<xy, int32_t>> cases = {
+    const std::vector<std::pair<Xy, int32_t>> cases = {
         {{-1, -1}, 1}, {{5, -1}, 2}, {{11, -1}, 3},     {{11, 5}, 4},
         {{11, 11}, 5}, {{5, 11}, 6}, {{-1, 11}, 7},     {{-1, 5}, 8},
         {{5, 5}, 9},   {{0, 0}, 9},  {{10, 10}, 9},     {{0, 10}, 9},
@@ -56,10 +56,10 @@ TEST(RegionCode, NineRegionsWithTheBorderInside) {
 TEST(ClipSegment, ResultsFlagsAndMovedEnds) {
     struct Case {
         const char* name;
-        xy p1, p2;
+        Xy p1, p2;
         int32_t result;
         uint32_t flags;
-        xy start, end;
+        Xy start, end;
     };
     const std::vector<Case> cases = {
         {"inside", {1, 1}, {9, 2}, segmentInside, 0, {1, 1}, {9, 2}},
@@ -119,7 +119,7 @@ TEST(ClipSegment, ResultsFlagsAndMovedEnds) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const mapClippedSegment s =
+        const ClippedSegment s =
             clipSegment({c.p1.first, c.p1.second}, {c.p2.first, c.p2.second}, square);
         EXPECT_EQ(s.result, c.result);
         EXPECT_EQ(s.flags, c.flags);
@@ -133,7 +133,7 @@ TEST(ClipSegment, ResultsFlagsAndMovedEnds) {
 // ---------------------------------------------------------------------------
 // Polylines
 
-mapPoly lineOf(const xyRing& coords, std::vector<float> heights = {}) {
+mapPoly lineOf(const XyRing& coords, std::vector<float> heights = {}) {
     mapPoly line;
     line.type = 0x16;
     line.label = u"Main Street";
@@ -144,8 +144,8 @@ mapPoly lineOf(const xyRing& coords, std::vector<float> heights = {}) {
     return line;
 }
 
-std::vector<xyRing> partCoords(const std::vector<mapPoly>& parts) {
-    std::vector<xyRing> out;
+std::vector<XyRing> partCoords(const std::vector<mapPoly>& parts) {
+    std::vector<XyRing> out;
     for (const mapPoly& part : parts)
         out.push_back(coordsOf(part.points));
     return out;
@@ -154,8 +154,8 @@ std::vector<xyRing> partCoords(const std::vector<mapPoly>& parts) {
 TEST(ClipLine, SplitsIntoTheStretchesInside) {
     struct Case {
         const char* name;
-        xyRing line;
-        std::vector<xyRing> parts;
+        XyRing line;
+        std::vector<XyRing> parts;
     };
     const std::vector<Case> cases = {
         {"crossing segment", {{-1, 4}, {11, 4}}, {{{0, 4}, {10, 4}}}},
@@ -197,9 +197,9 @@ TEST(ClipLine, PartsKeepTheLinesAttributes) {
 TEST(ClipLine, InterpolatesHeightsAtCutPoints) {
     struct Case {
         const char* name;
-        xyRing line;
+        XyRing line;
         std::vector<float> heights;
-        mapRect rect;
+        Rect rect;
         std::vector<float> partHeights;
     };
     const std::vector<Case> cases = {
@@ -226,7 +226,7 @@ TEST(ClipLine, ReindexesNodeReferencesWithinEachPart) {
     std::vector<mapPoly> parts;
     clipLine(line, square, parts);
     ASSERT_EQ(partCoords(parts),
-              (std::vector<xyRing>{{{0, 5}, {2, 5}, {4, 5}, {10, 5}}, {{10, 7}, {6, 7}, {0, 7}}}));
+              (std::vector<XyRing>{{{0, 5}, {2, 5}, {4, 5}, {10, 5}}, {{10, 7}, {6, 7}, {0, 7}}}));
     struct Ref {
         uint16_t pointIndex;
         int32_t nodeId;
@@ -248,7 +248,7 @@ TEST(ClipLine, ReindexesNodeReferencesWithinEachPart) {
 // rounding; the point is then missing when the next segment leaves, and is
 // added without its node reference.
 TEST(ClipLine, LeavingAfterARejectedSegmentAddsItsStart) {
-    const mapRect unit{0, 0, 1, 1};
+    const Rect unit{0, 0, 1, 1};
     const mapPoint nearCorner{1.0f, 4.57204834e-08f};
     const mapPoint before{2.6760695f, -1.29209566f};
     ASSERT_EQ(clipSegment(before, nearCorner, unit).result, segmentRejected);
@@ -271,31 +271,31 @@ TEST(ClipLine, LeavingAfterARejectedSegmentAddsItsStart) {
 
 // The rotation of a ring that starts with its smallest sequence, so that rings
 // compare independently of their first point.
-xyRing canonical(const xyRing& ring) {
-    xyRing best = ring;
+XyRing canonical(const XyRing& ring) {
+    XyRing best = ring;
     for (size_t k = 1; k < ring.size(); ++k) {
-        xyRing rotated(ring.begin() + static_cast<ptrdiff_t>(k), ring.end());
+        XyRing rotated(ring.begin() + static_cast<ptrdiff_t>(k), ring.end());
         rotated.insert(rotated.end(), ring.begin(), ring.begin() + static_cast<ptrdiff_t>(k));
         best = std::min(best, rotated);
     }
     return best;
 }
 
-std::vector<xyRing> canonical(std::vector<xyRing> rings) {
-    for (xyRing& ring : rings)
+std::vector<XyRing> canonical(std::vector<XyRing> rings) {
+    for (XyRing& ring : rings)
         ring = canonical(ring);
     std::sort(rings.begin(), rings.end());
     return rings;
 }
 
-std::vector<xyRing> canonical(const std::vector<std::vector<mapPoint>>& rings) {
-    std::vector<xyRing> out;
+std::vector<XyRing> canonical(const std::vector<std::vector<mapPoint>>& rings) {
+    std::vector<XyRing> out;
     for (const std::vector<mapPoint>& ring : rings)
         out.push_back(coordsOf(ring));
     return canonical(std::move(out));
 }
 
-std::vector<std::vector<mapPoint>> clipped(const xyRing& ring, const mapRect& rect,
+std::vector<std::vector<mapPoint>> clipped(const XyRing& ring, const Rect& rect,
                                            int32_t* result = nullptr) {
     const std::vector<mapPoint> points = pointsOf(ring);
     std::vector<std::vector<mapPoint>> rings;
@@ -306,7 +306,7 @@ std::vector<std::vector<mapPoint>> clipped(const xyRing& ring, const mapRect& re
 }
 
 // What every result must satisfy, whatever the input ring.
-void expectWellFormed(const pointRings& rings, const mapRect& rect) {
+void expectWellFormed(const PointRings& rings, const Rect& rect) {
     for (const std::vector<mapPoint>& ring : rings) {
         ASSERT_GE(ring.size(), 3u);
         bool sameX = true, sameY = true;
@@ -324,7 +324,7 @@ void expectWellFormed(const pointRings& rings, const mapRect& rect) {
 }
 
 TEST(ClipPolygon, InsideRingComesBackUnchangedOutsideOneGivesNothing) {
-    const xyRing ring = {{3, 2}, {8, 4}, {6, 9}, {2, 7}};
+    const XyRing ring = {{3, 2}, {8, 4}, {6, 9}, {2, 7}};
     int32_t result = 0;
     const auto rings = clipped(ring, square, &result);
     EXPECT_EQ(result, 2);
@@ -345,22 +345,22 @@ TEST(ClipPolygon, OddValuesEndQuietly) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const float big = 3e38f, tiny = 1e-45f;
-    const std::vector<xyRing> finite = {
+    const std::vector<XyRing> finite = {
         {{-big, 5}, {big, 5}, {big, 6}, {-big, 7}},
         {{5, -big}, {big, big}, {-big, big}},
         {{tiny, 5}, {-tiny, 6}, {5, tiny}, {10, -tiny}},
     };
-    for (const xyRing& ring : finite) {
+    for (const XyRing& ring : finite) {
         const auto rings = clipped(ring, square);
         EXPECT_FALSE(rings.empty());
         expectWellFormed(rings, square);
     }
-    const std::vector<xyRing> odd = {
+    const std::vector<XyRing> odd = {
         {{nan, 5}, {5, nan}, {8, 8}, {2, 9}},
         {{-inf, 5}, {inf, 5}, {inf, 6}, {-inf, 7}, {nan, nan}},
         {{5, 5}, {inf, inf}, {-inf, -inf}, {1, 9}},
     };
-    for (const xyRing& ring : odd) {
+    for (const XyRing& ring : odd) {
         clipped(ring, square);
         std::vector<mapPoly> parts;
         clipLine(lineOf(ring, std::vector<float>(ring.size(), 1)), square, parts);
@@ -373,8 +373,8 @@ TEST(ClipPolygon, OddValuesEndQuietly) {
 TEST(ClipPolygon, CutsAtTheBorderAsTheRuleSays) {
     struct Case {
         const char* name;
-        xyRing ring;
-        std::vector<xyRing> rings;
+        XyRing ring;
+        std::vector<XyRing> rings;
     };
     const std::vector<Case> cases = {
         {"U whose bend lies below",
@@ -433,11 +433,11 @@ TEST(ClipPolygon, CutsAtTheBorderAsTheRuleSays) {
     for (const Case& c : cases) {
         for (bool reversed : {false, true}) {
             SCOPED_TRACE(testing::Message() << c.name << (reversed ? ", reversed" : ""));
-            xyRing ring = c.ring;
-            std::vector<xyRing> expected = c.rings;
+            XyRing ring = c.ring;
+            std::vector<XyRing> expected = c.rings;
             if (reversed) {
                 std::reverse(ring.begin(), ring.end());
-                for (xyRing& r : expected)
+                for (XyRing& r : expected)
                     std::reverse(r.begin(), r.end());
             }
             int32_t result = 0;
@@ -450,7 +450,7 @@ TEST(ClipPolygon, CutsAtTheBorderAsTheRuleSays) {
 // ---------------------------------------------------------------------------
 // Polygons: properties over random rings
 
-struct vec2 {
+struct Vec2 {
     double x, y;
 };
 
@@ -465,15 +465,15 @@ template <class P> double signedArea(const std::vector<P>& ring) {
 // Sutherland–Hodgman in double precision. It joins separate pieces by edges
 // along the border, but those enclose nothing, so its signed area is that of
 // the ring's part inside the rectangle.
-double referenceArea(const std::vector<mapPoint>& ring, const mapRect& rect) {
-    std::vector<vec2> poly;
+double referenceArea(const std::vector<mapPoint>& ring, const Rect& rect) {
+    std::vector<Vec2> poly;
     for (const mapPoint& p : ring)
         poly.push_back({p.x, p.y});
     auto clipBy = [&](auto inside, auto crossing) {
-        std::vector<vec2> out;
+        std::vector<Vec2> out;
         for (size_t i = 0; i < poly.size(); ++i) {
-            const vec2 prev = poly[(i + poly.size() - 1) % poly.size()];
-            const vec2 cur = poly[i];
+            const Vec2 prev = poly[(i + poly.size() - 1) % poly.size()];
+            const Vec2 cur = poly[i];
             if (inside(cur) != inside(prev))
                 out.push_back(crossing(prev, cur));
             if (inside(cur))
@@ -482,15 +482,15 @@ double referenceArea(const std::vector<mapPoint>& ring, const mapRect& rect) {
         poly = out;
     };
     auto atX = [](double x) {
-        return [x](vec2 a, vec2 b) { return vec2{x, a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x)}; };
+        return [x](Vec2 a, Vec2 b) { return Vec2{x, a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x)}; };
     };
     auto atY = [](double y) {
-        return [y](vec2 a, vec2 b) { return vec2{a.x + (b.x - a.x) * (y - a.y) / (b.y - a.y), y}; };
+        return [y](Vec2 a, Vec2 b) { return Vec2{a.x + (b.x - a.x) * (y - a.y) / (b.y - a.y), y}; };
     };
-    clipBy([&](vec2 p) { return p.x >= rect.x0; }, atX(rect.x0));
-    clipBy([&](vec2 p) { return p.y >= rect.y0; }, atY(rect.y0));
-    clipBy([&](vec2 p) { return p.x <= rect.x1; }, atX(rect.x1));
-    clipBy([&](vec2 p) { return p.y <= rect.y1; }, atY(rect.y1));
+    clipBy([&](Vec2 p) { return p.x >= rect.x0; }, atX(rect.x0));
+    clipBy([&](Vec2 p) { return p.y >= rect.y0; }, atY(rect.y0));
+    clipBy([&](Vec2 p) { return p.x <= rect.x1; }, atX(rect.x1));
+    clipBy([&](Vec2 p) { return p.y <= rect.y1; }, atY(rect.y1));
     return poly.empty() ? 0.0 : signedArea(poly);
 }
 
@@ -505,7 +505,7 @@ bool containsPoint(const std::vector<mapPoint>& ring, double x, double y) {
     return inside;
 }
 
-double totalSignedArea(const pointRings& rings) {
+double totalSignedArea(const PointRings& rings) {
     double sum = 0.0;
     for (const std::vector<mapPoint>& ring : rings)
         sum += signedArea(ring);
@@ -514,8 +514,8 @@ double totalSignedArea(const pointRings& rings) {
 
 // An edge along a border line must have the input polygon just inside it: an
 // edge that bridged two pieces would run over the gap between them.
-void expectNoBridgeAlongBorder(const pointRings& rings, const std::vector<mapPoint>& input,
-                               const mapRect& rect) {
+void expectNoBridgeAlongBorder(const PointRings& rings, const std::vector<mapPoint>& input,
+                               const Rect& rect) {
     // Small enough not to leave a sliver through its other side; edges only a
     // few float steps long are left out, their midpoint is not precise enough.
     const double size = std::min(rect.x1 - rect.x0, rect.y1 - rect.y0);
@@ -546,9 +546,9 @@ void expectNoBridgeAlongBorder(const pointRings& rings, const std::vector<mapPoi
     }
 }
 
-class randomRings {
+class RandomRings {
 public:
-    explicit randomRings(uint32_t seed) : rng_(seed) {}
+    explicit RandomRings(uint32_t seed) : rng_(seed) {}
 
     // Own conversions of the engine's output: the standard distributions may
     // differ between libraries, and the cases should not.
@@ -559,16 +559,16 @@ public:
     bool chance(double p) { return unit() < p; }
     int pick(int count) { return static_cast<int>(rng_() % static_cast<uint32_t>(count)); }
 
-    mapRect rect() {
+    Rect rect() {
         const float x0 = uniform(-50, 50), y0 = uniform(-50, 50);
         return {x0, y0, x0 + uniform(0.5f, 20), y0 + uniform(0.5f, 20)};
     }
 
     // Star-shaped round a centre, so simple; some vertices lie exactly on a
     // border line of the rectangle or on its corners.
-    std::vector<mapPoint> star(const mapRect& r, size_t count) {
+    std::vector<mapPoint> star(const Rect& r, size_t count) {
         const float w = r.x1 - r.x0, h = r.y1 - r.y0;
-        const vec2 c{uniform(r.x0 - w, r.x1 + w), uniform(r.y0 - h, r.y1 + h)};
+        const Vec2 c{uniform(r.x0 - w, r.x1 + w), uniform(r.y0 - h, r.y1 + h)};
         const double radius = uniform(0.1f, 2.0f) * std::max(w, h);
         const bool spiky = chance(0.5);
         const double snapChance = chance(0.7) ? 0.35 : 0.0;
@@ -581,7 +581,7 @@ public:
         for (int corner = 0; corner < 4; ++corner) {
             if (!chance(0.2))
                 continue;
-            const vec2 q = cornerOf(r, corner);
+            const Vec2 q = cornerOf(r, corner);
             double a = std::atan2(q.y - c.y, q.x - c.x);
             while (a < base)
                 a += 2 * std::numbers::pi;
@@ -591,7 +591,7 @@ public:
         std::vector<mapPoint> ring;
         for (const auto& [angle, corner] : angles) {
             if (corner >= 0) {
-                const vec2 q = cornerOf(r, corner);
+                const Vec2 q = cornerOf(r, corner);
                 ring.push_back({static_cast<float>(q.x), static_cast<float>(q.y)});
                 continue;
             }
@@ -616,17 +616,17 @@ public:
     }
 
 private:
-    static vec2 cornerOf(const mapRect& r, int corner) {
+    static Vec2 cornerOf(const Rect& r, int corner) {
         return {corner % 2 ? r.x1 : r.x0, corner / 2 ? r.y1 : r.y0};
     }
 
-    static mapPoint onRay(vec2 c, double angle, double rad) {
+    static mapPoint onRay(Vec2 c, double angle, double rad) {
         return {static_cast<float>(c.x + rad * std::cos(angle)),
                 static_cast<float>(c.y + rad * std::sin(angle))};
     }
 
     // Moves the vertex along its ray onto the border line, when that is not far.
-    static void snapToLine(mapPoint& p, const mapRect& r, int line, vec2 c, double angle,
+    static void snapToLine(mapPoint& p, const Rect& r, int line, Vec2 c, double angle,
                            double radius) {
         const bool vertical = line < 2;
         const double value = line == 0 ? r.x0 : line == 1 ? r.x1 : line == 2 ? r.y0 : r.y1;
@@ -650,14 +650,14 @@ std::vector<mapPoint> rotated(const std::vector<mapPoint>& ring, size_t k) {
 }
 
 TEST(ClipPolygonProperties, SimpleRingsGiveTheirPiecesInsideTheRectangle) {
-    randomRings random(20240611);
+    RandomRings random(20240611);
     size_t ringsSeen = 0, multiPiece = 0;
     for (int n = 0; n < 4000; ++n) {
-        const mapRect rect = random.rect();
+        const Rect rect = random.rect();
         const std::vector<mapPoint> ring =
             random.star(rect, 4 + static_cast<size_t>(random.pick(40)));
         SCOPED_TRACE(testing::Message() << "case " << n);
-        pointRings rings;
+        PointRings rings;
         const int32_t result = clipPolygon(ring.data(), ring.size(), rect, rings);
         EXPECT_EQ(result, rings.empty() ? 1 : 2);
         expectWellFormed(rings, rect);
@@ -676,7 +676,7 @@ TEST(ClipPolygonProperties, SimpleRingsGiveTheirPiecesInsideTheRectangle) {
 
         const size_t k = static_cast<size_t>(random.pick(static_cast<int>(ring.size())));
         const std::vector<mapPoint> turned = rotated(ring, k);
-        pointRings fromTurned;
+        PointRings fromTurned;
         clipPolygon(turned.data(), turned.size(), rect, fromTurned);
         EXPECT_EQ(canonical(fromTurned), canonical(rings)) << "depends on the first vertex";
 
@@ -689,13 +689,13 @@ TEST(ClipPolygonProperties, SimpleRingsGiveTheirPiecesInsideTheRectangle) {
 }
 
 TEST(ClipPolygonProperties, AnyRingGivesWellFormedRingsOfTheRightArea) {
-    randomRings random(7);
+    RandomRings random(7);
     const std::vector<float> grid = {0, 1, 2, 3, 4, 5, 6, 7, 8};
     // Ends of very different magnitude round the crossing formula beyond the
     // edge's span.
     const std::vector<float> mixed = {-1,   0, 1e-9f,      3e-8f, 1e-7f,
                                       0.5f, 1, 1.0000001f, 2,     0.99999994f};
-    const std::vector<std::pair<const std::vector<float>*, mapRect>> setups = {
+    const std::vector<std::pair<const std::vector<float>*, Rect>> setups = {
         {&grid, {2, 2, 6, 6}},
         {&mixed, {1e-9f, 0, 1, 1}},
         {&mixed, {0, 1e-9f, 1, 1}},
@@ -705,7 +705,7 @@ TEST(ClipPolygonProperties, AnyRingGivesWellFormedRingsOfTheRightArea) {
         const auto& [values, rect] = setups[static_cast<size_t>(n % 4)];
         const std::vector<mapPoint> ring = random.scribble(*values, n % 4 ? 8 : 28);
         SCOPED_TRACE(testing::Message() << "case " << n);
-        pointRings rings;
+        PointRings rings;
         clipPolygon(ring.data(), ring.size(), rect, rings);
         expectWellFormed(rings, rect);
         if (HasFatalFailure())
@@ -717,7 +717,7 @@ TEST(ClipPolygonProperties, AnyRingGivesWellFormedRingsOfTheRightArea) {
 }
 
 TEST(ClipPolygonProperties, LargeRingCutIntoManyPieces) {
-    randomRings random(99);
+    RandomRings random(99);
     const size_t count = 200000;
     std::vector<mapPoint> ring;
     ring.reserve(count);
@@ -727,8 +727,8 @@ TEST(ClipPolygonProperties, LargeRingCutIntoManyPieces) {
         ring.push_back(
             {static_cast<float>(rad * std::cos(angle)), static_cast<float>(rad * std::sin(angle))});
     }
-    const mapRect rect{10.3f, -0.5f, 11.5f, 0.5f};
-    pointRings rings;
+    const Rect rect{10.3f, -0.5f, 11.5f, 0.5f};
+    PointRings rings;
     EXPECT_EQ(clipPolygon(ring.data(), ring.size(), rect, rings), 2);
     EXPECT_GT(rings.size(), 100u);
     expectWellFormed(rings, rect);

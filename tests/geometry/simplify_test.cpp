@@ -9,24 +9,24 @@
 namespace zel {
 namespace {
 
-using xy = std::pair<float, float>;
+using Xy = std::pair<float, float>;
 
-std::vector<mapPoint> pointsOf(const std::vector<xy>& coords) {
+std::vector<mapPoint> pointsOf(const std::vector<Xy>& coords) {
     std::vector<mapPoint> points;
     for (const auto& [x, y] : coords)
         points.push_back({x, y});
     return points;
 }
 
-std::vector<xy> coordsOf(const std::vector<mapPoint>& points) {
-    std::vector<xy> coords;
+std::vector<Xy> coordsOf(const std::vector<mapPoint>& points) {
+    std::vector<Xy> coords;
     for (const mapPoint& p : points)
         coords.emplace_back(p.x, p.y);
     return coords;
 }
 
-std::vector<xy> simplified(const std::vector<xy>& coords, uint8_t bits,
-                           polyKind kind = polyKind::polyline) {
+std::vector<Xy> simplified(const std::vector<Xy>& coords, uint8_t bits,
+                           PolyKind kind = PolyKind::polyline) {
     mapPoly line;
     line.points = pointsOf(coords);
     return coordsOf(simplifyForLevel(line, bits, kind).points);
@@ -35,9 +35,9 @@ std::vector<xy> simplified(const std::vector<xy>& coords, uint8_t bits,
 TEST(FitSegment, FitsFlatAndSteepLines) {
     struct Case {
         const char* name;
-        std::vector<xy> points;
-        xy a;
-        xy b;
+        std::vector<Xy> points;
+        Xy a;
+        Xy b;
         double meanSquared;
         double maxDistance;
     };
@@ -65,10 +65,10 @@ TEST(FitSegment, FitsFlatAndSteepLines) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::vector<mapPoint> points = pointsOf(c.points);
-        const mapSegmentFit fit = fitSegment(points, 0, points.size() - 1);
+        const SegmentFit fit = fitSegment(points, 0, points.size() - 1);
         ASSERT_TRUE(fit.ok);
-        EXPECT_EQ(xy(fit.a.x, fit.a.y), c.a);
-        EXPECT_EQ(xy(fit.b.x, fit.b.y), c.b);
+        EXPECT_EQ(Xy(fit.a.x, fit.a.y), c.a);
+        EXPECT_EQ(Xy(fit.b.x, fit.b.y), c.b);
         EXPECT_NEAR(fit.meanSquared, c.meanSquared, 1e-12);
         EXPECT_NEAR(fit.maxDistance, c.maxDistance, 1e-12);
     }
@@ -76,10 +76,10 @@ TEST(FitSegment, FitsFlatAndSteepLines) {
 
 TEST(FitSegment, UsesOnlyTheWindow) {
     const std::vector<mapPoint> points = pointsOf({{7, 9}, {0, 0}, {1, 0.5f}, {2, 1}, {-4, 8}});
-    const mapSegmentFit fit = fitSegment(points, 1, 3);
+    const SegmentFit fit = fitSegment(points, 1, 3);
     ASSERT_TRUE(fit.ok);
-    EXPECT_EQ(xy(fit.a.x, fit.a.y), xy(0, 0));
-    EXPECT_EQ(xy(fit.b.x, fit.b.y), xy(2, 1));
+    EXPECT_EQ(Xy(fit.a.x, fit.a.y), Xy(0, 0));
+    EXPECT_EQ(Xy(fit.b.x, fit.b.y), Xy(2, 1));
     EXPECT_EQ(fit.meanSquared, 0.0);
 }
 
@@ -94,19 +94,19 @@ TEST(FitSegment, FindsNoLineThroughCoincidentPointsOrEmptyWindows) {
 
 TEST(SimplifyForLevel, KeepsShortLinesAndSmallPolygonsWhole) {
     struct Case {
-        polyKind kind;
+        PolyKind kind;
         size_t count;
         size_t kept;
     };
     const std::vector<Case> cases = {
-        {polyKind::polyline, 0, 0}, {polyKind::polyline, 1, 1}, {polyKind::polyline, 2, 2},
-        {polyKind::polyline, 3, 2}, {polyKind::polyline, 4, 2}, {polyKind::polygon, 3, 3},
-        {polyKind::polygon, 4, 4},  {polyKind::polygon, 5, 2},
+        {PolyKind::polyline, 0, 0}, {PolyKind::polyline, 1, 1}, {PolyKind::polyline, 2, 2},
+        {PolyKind::polyline, 3, 2}, {PolyKind::polyline, 4, 2}, {PolyKind::polygon, 3, 3},
+        {PolyKind::polygon, 4, 4},  {PolyKind::polygon, 5, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message()
-                     << "polygon " << (c.kind == polyKind::polygon) << ", points " << c.count);
-        std::vector<xy> collinear;
+                     << "polygon " << (c.kind == PolyKind::polygon) << ", points " << c.count);
+        std::vector<Xy> collinear;
         for (size_t i = 0; i < c.count; ++i)
             collinear.emplace_back(static_cast<float>(i), 0.5f * static_cast<float>(i));
         EXPECT_EQ(simplified(collinear, 24, c.kind).size(), c.kept);
@@ -114,10 +114,10 @@ TEST(SimplifyForLevel, KeepsShortLinesAndSmallPolygonsWhole) {
 }
 
 TEST(SimplifyForLevel, ALineThatFitsOneSegmentKeepsItsFirstPoint) {
-    EXPECT_EQ(simplified({{0, 0}, {1, 0.5f}, {2, 1}}, 24), (std::vector<xy>{{0, 0}, {2, 1}}));
+    EXPECT_EQ(simplified({{0, 0}, {1, 0.5f}, {2, 1}}, 24), (std::vector<Xy>{{0, 0}, {2, 1}}));
     // The fitted start (0, 1/3) is dropped for the true first point.
-    const std::vector<xy> bump = {{0, 0}, {1, 1}, {2, 0}};
-    const std::vector<xy> fitted = {{0, 0}, {2, 1 / 3.0f}};
+    const std::vector<Xy> bump = {{0, 0}, {1, 1}, {2, 0}};
+    const std::vector<Xy> fitted = {{0, 0}, {2, 1 / 3.0f}};
     EXPECT_EQ(simplified(bump, 0), fitted);
     // Bits count modulo 32: 32 is a 360-degree tolerance like 0.
     EXPECT_EQ(simplified(bump, 32), fitted);
@@ -127,7 +127,7 @@ TEST(SimplifyForLevel, ALineThatFitsOneSegmentKeepsItsFirstPoint) {
 }
 
 TEST(SimplifyForLevel, KeepsAZigzagLargerThanTheTolerance) {
-    std::vector<xy> zigzag;
+    std::vector<Xy> zigzag;
     for (int i = 0; i < 8; ++i)
         zigzag.emplace_back(10.0f + 0.01f * static_cast<float>(i), i % 2 == 1 ? 50.001f : 50.0f);
     // One unit at 24 bits is about 0.0000215 degrees.
@@ -140,9 +140,9 @@ TEST(SimplifyForLevel, SuccessiveRunsMeetAtTheMidpointOfTheirEnds) {
     // Run 1 (points 0-3) fits y = 0.5 with offsets of ±0.5; run 2 (points 3-6)
     // is steep and fits x = y / 8 + 3.5, also ±0.5; run 3 (points 6-8) is
     // exact. At 9 bits (0.703 degrees) each run fits and no longer one does.
-    const std::vector<xy> points = {{0, 0},  {1, 1},  {2, 1},   {3, 0},  {5, 8},
+    const std::vector<Xy> points = {{0, 0},  {1, 1},  {2, 1},   {3, 0},  {5, 8},
                                     {6, 16}, {6, 24}, {16, 24}, {26, 24}};
-    const std::vector<xy> expected = {
+    const std::vector<Xy> expected = {
         {0, 0.5f},      // run 1's fitted start
         {3.25f, 0.25f}, // between run 1's end (3, 0.5) and run 2's start (3.5, 0)
         {6.5f, 24},     // run 2's end; the last run's start is not merged in
@@ -154,8 +154,8 @@ TEST(SimplifyForLevel, SuccessiveRunsMeetAtTheMidpointOfTheirEnds) {
 TEST(SimplifyForLevel, KeepsPointsOutsideRunsAsTheyAre) {
     struct Case {
         const char* name;
-        std::vector<xy> points;
-        std::vector<xy> expected;
+        std::vector<Xy> points;
+        std::vector<Xy> expected;
     };
     const std::vector<Case> cases = {
         {"corners, then a run to the end",
@@ -197,8 +197,8 @@ TEST(SimplifyForLevel, CopiesEveryOtherFieldAndTreatsBothKindsAlike) {
     }
     for (uint8_t bits : {12, 19, 20, 22, 24}) {
         SCOPED_TRACE(static_cast<int>(bits));
-        const mapPoly line = simplifyForLevel(source, bits, polyKind::polyline);
-        const mapPoly polygon = simplifyForLevel(source, bits, polyKind::polygon);
+        const mapPoly line = simplifyForLevel(source, bits, PolyKind::polyline);
+        const mapPoly polygon = simplifyForLevel(source, bits, PolyKind::polygon);
         EXPECT_EQ(coordsOf(line.points), coordsOf(polygon.points));
         EXPECT_LE(line.points.size(), source.points.size());
         EXPECT_EQ(line.type, source.type);

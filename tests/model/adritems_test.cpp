@@ -9,14 +9,14 @@ namespace {
 
 TEST(CityKinds, FindKindCreatesMissingRecordsInSortedPlace) {
     cCityInfo city(u"Town", 0);
-    mapKindTable* streets = &findKind(city, 2);
+    KindTable* streets = &findKind(city, 2);
     EXPECT_EQ(streets, &city.kindTables[1]);
     findKind(city, 5).count = 4;
     findKind(city, 0).pos = 8;
     findKind(city, 4);
 
     std::vector<uint32_t> kinds;
-    for (const mapKindTable& table : city.kindTables)
+    for (const KindTable& table : city.kindTables)
         kinds.push_back(table.kind);
     EXPECT_EQ(kinds, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(city.kindTables[0].pos, 8u);

@@ -28,7 +28,7 @@ void analyze(cMapPolish& map) {
     analyzeLevels(map);
 }
 
-void expectBox(const mapBox& box, float minX, float minY, float maxX, float maxY) {
+void expectBox(const Box& box, float minX, float minY, float maxX, float maxY) {
     EXPECT_EQ(box.minX, minX);
     EXPECT_EQ(box.minY, minY);
     EXPECT_EQ(box.maxX, maxX);
@@ -51,7 +51,7 @@ TEST(Analysis, PolygonAcross360BecomesTwo) {
     const std::vector<mapPoly>& polygons = map.levels[0].polygons;
     ASSERT_EQ(polygons.size(), 2u);
     for (const mapPoly& piece : polygons) {
-        mapBox box{piece.points[0].x, piece.points[0].y, piece.points[0].x, piece.points[0].y};
+        Box box{piece.points[0].x, piece.points[0].y, piece.points[0].x, piece.points[0].y};
         for (const mapPoint& p : piece.points) {
             box.minX = std::min(box.minX, p.x);
             box.maxX = std::max(box.maxX, p.x);

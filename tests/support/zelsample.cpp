@@ -41,7 +41,7 @@ Bytes sampleAddressSection() {
 
 void fixCrc(Bytes& bytes) {
     setU32(bytes.data() + 4, 0);
-    cCrc32 crc;
+    Crc32 crc;
     crc.update(bytes.data(), bytes.size());
     setU32(bytes.data() + 4, crc.value());
 }

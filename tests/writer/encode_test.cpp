@@ -43,7 +43,7 @@ mapPoint atUnits(int x, int y) {
 }
 
 // A rectangle far from every test point, so that no point gets edge bits.
-const mapRect farAway{170.0f, 80.0f, 171.0f, 81.0f};
+const Rect farAway{170.0f, 80.0f, 171.0f, 81.0f};
 
 mapPoly polyOf(std::vector<mapPoint> points, int32_t type = 1) {
     mapPoly poly;
@@ -121,19 +121,19 @@ TEST(ToLevelUnits, RoundsHalfAwayFromZeroAndSaturates) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << ", " << c.y << " at " << int(c.bits));
-        const mapLevelPoint units = toLevelUnits({c.x, c.y}, c.bits);
+        const LevelPoint units = toLevelUnits({c.x, c.y}, c.bits);
         EXPECT_EQ(units.x, c.unitsX);
         EXPECT_EQ(units.y, c.unitsY);
     }
 }
 
 TEST(EdgeFlags, BordersOfTheClosedRectangle) {
-    const mapRect rect{13.5f, 52.25f, 13.75f, 52.5f};
-    const mapRect line{13.5f, 52.25f, 13.5f, 52.5f}; // no width at all
+    const Rect rect{13.5f, 52.25f, 13.75f, 52.5f};
+    const Rect line{13.5f, 52.25f, 13.5f, 52.5f}; // no width at all
     struct Case {
         const char* name;
         mapPoint p;
-        const mapRect& rect;
+        const Rect& rect;
         uint32_t flags;
     };
     const std::vector<Case> cases = {
@@ -162,15 +162,15 @@ TEST(EdgeFlags, BordersOfTheClosedRectangle) {
 
 // One-point line records: the header, then the point's two offsets.
 TEST(EncodeLine, PointsOnTheBorderUseTheShiftedFinestUnits) {
-    const mapRect rect{13.5f, 52.25f, 13.75f, 52.5f};
-    const mapRect south{0.0f, -0.5f, 0.25f, -0.25f};
-    const mapRect west{-0.5f, 0.0f, -0.25f, 0.25f};
+    const Rect rect{13.5f, 52.25f, 13.75f, 52.5f};
+    const Rect south{0.0f, -0.5f, 0.25f, -0.25f};
+    const Rect west{-0.5f, 0.0f, -0.25f, 0.25f};
     struct Case {
         const char* name;
         mapPoint p;
-        const mapRect& rect;
+        const Rect& rect;
         uint8_t bits;
-        mapLevelPoint base;
+        LevelPoint base;
         Bytes offsets;
     };
     // At 20 bits (base 39300/152100): a west or east point takes X26 >> 6
@@ -372,7 +372,7 @@ TEST(EncodePoi, OnePointAndTheLabelOnly) {
     struct Case {
         const char* name;
         mapPoi poi;
-        mapLevelPoint base;
+        LevelPoint base;
         Bytes expected;
         std::string message;
     };

@@ -67,7 +67,7 @@ protected:
         const std::u16string mapPath = platform::fromSystemName((dir / "town.mp").string());
         const auto level = static_cast<uint32_t>(writer.sideFiles.size());
         writer.addSideFileNames(level, mapPath);
-        const mapSideFiles& group = writer.sideFiles.back();
+        const SideFiles& group = writer.sideFiles.back();
         test::writeFile(platform::toSystemName(group.indexFile), files.index);
         test::writeFile(platform::toSystemName(group.blockFile), files.block);
         test::writeFile(platform::toSystemName(group.routingFile), files.routing);
@@ -93,7 +93,7 @@ std::u16string charBlock(const ByteVector& file) {
 
 uint32_t crcWithZeroField(ByteVector bytes) {
     setU32(bytes.data() + 4, 0);
-    cCrc32 crc;
+    Crc32 crc;
     crc.update(bytes.data(), bytes.size());
     return crc.value();
 }
@@ -227,9 +227,9 @@ TEST_F(MainFile, BrokenSideFilesFailWithoutLeavingAnything) {
 }
 
 TEST_F(MainFile, MissingSideFilesFail) {
-    for (const std::u16string mapSideFiles::*member :
-         {&mapSideFiles::charFile, &mapSideFiles::indexFile, &mapSideFiles::blockFile,
-          &mapSideFiles::routingFile, &mapSideFiles::addressFile}) {
+    for (const std::u16string SideFiles::*member :
+         {&SideFiles::charFile, &SideFiles::indexFile, &SideFiles::blockFile,
+          &SideFiles::routingFile, &SideFiles::addressFile}) {
         writer.sideFiles.clear();
         addLevel({indexFile(0, 24, {}), {}, filled(44, 2), {}, charFile(u"")});
         std::filesystem::remove(platform::toSystemName(writer.sideFiles.back().*member));

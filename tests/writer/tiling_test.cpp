@@ -16,22 +16,22 @@ namespace zel {
 namespace {
 
 TEST(SquareGrid, RowsRangesAndBasePoints) {
-    EXPECT_EQ(squareGrid(30, 24).squaresPerRow, 43200u);
-    EXPECT_EQ(squareGrid(108000, 12).squaresPerRow, 12u);
+    EXPECT_EQ(SquareGrid(30, 24).squaresPerRow, 43200u);
+    EXPECT_EQ(SquareGrid(108000, 12).squaresPerRow, 12u);
 
-    const squareGrid grid(3600, 24); // one-degree squares
+    const SquareGrid grid(3600, 24); // one-degree squares
     // A box starting exactly on a grid line takes the square beyond it too.
-    const squareRange onLine = grid.rangeOfBox({2.0f, 3.0f, 4.5f, 5.0f});
+    const SquareRange onLine = grid.rangeOfBox({2.0f, 3.0f, 4.5f, 5.0f});
     EXPECT_EQ(onLine.c0, 1);
     EXPECT_EQ(onLine.r0, 2);
     EXPECT_EQ(onLine.c1, 4);
     EXPECT_EQ(onLine.r1, 5);
-    const squareRange inside = grid.rangeOfBox({2.5f, 3.5f, 4.5f, 4.5f});
+    const SquareRange inside = grid.rangeOfBox({2.5f, 3.5f, 4.5f, 4.5f});
     EXPECT_EQ(inside.c0, 2);
     EXPECT_EQ(inside.c1, 4);
     EXPECT_EQ(inside.r1, 4);
     // A vertex on a grid line belongs to the squares on both sides.
-    const squareRange vertex = grid.rangeOfPoint({2.0f, 3.5f});
+    const SquareRange vertex = grid.rangeOfPoint({2.0f, 3.5f});
     EXPECT_EQ(vertex.c0, 1);
     EXPECT_EQ(vertex.c1, 2);
     EXPECT_EQ(vertex.r0, 3);
@@ -49,7 +49,7 @@ TEST(SquareGrid, RowsRangesAndBasePoints) {
     EXPECT_EQ(row, -1);
     // Squares south of the equator: the base rounds down, so the square's own
     // border points are not one unit outside it.
-    const mapLevelPoint base = grid.basePoint(2, -1);
+    const LevelPoint base = grid.basePoint(2, -1);
     EXPECT_EQ(base.x, static_cast<int32_t>(2 * grid.squareUnits - 0.5));
     EXPECT_EQ(base.y, static_cast<int32_t>(std::floor(-grid.squareUnits - 0.5)));
 }
@@ -57,11 +57,11 @@ TEST(SquareGrid, RowsRangesAndBasePoints) {
 // The 13.4-degree vertex with 90-second squares: its column must agree with
 // the squares' own edges, or the sliver west of it is lost.
 TEST(SquareGrid, ColumnsAgreeWithTheSquaresEdges) {
-    const squareGrid grid(90, 24);
+    const SquareGrid grid(90, 24);
     for (float x : {13.4f, 0.025f, 1.0f, 359.975f, 180.0f, 45.525f}) {
-        const squareRange r = grid.rangeOfPoint({x, 1.0f});
-        const mapRect low = grid.rectangle(r.c0, 0);
-        const mapRect high = grid.rectangle(r.c1, 0);
+        const SquareRange r = grid.rangeOfPoint({x, 1.0f});
+        const Rect low = grid.rectangle(r.c0, 0);
+        const Rect high = grid.rectangle(r.c1, 0);
         EXPECT_LE(low.x0, x) << x;
         EXPECT_GE(high.x1, x) << x;
     }

@@ -222,7 +222,7 @@ void writeLevel(JsonWriter& w, const Inspection& inspection, size_t position,
     w.endObject();
     if (level.routingHeader.present)
         writeRouting(w, level);
-    if (level.addressHeader.present)
+    if (level.AddressFileHeader.present)
         writeAddress(w, inspection, position);
     if (request.records || request.square) {
         w.key("blocks").beginArray();

@@ -54,9 +54,9 @@ std::string levelText(const Inspection& inspection, size_t position) {
                 ", boundary costs " + maybe(r.boundaryCosts) + " (largest " + num(r.largestCost) +
                 "), restrictions " + num(r.restrictions) + "\n";
     }
-    if (level.addressHeader.present && isEmpty(level.addressHeader)) {
+    if (level.AddressFileHeader.present && isEmpty(level.AddressFileHeader)) {
         text += "  address: none\n";
-    } else if (level.addressHeader.present) {
+    } else if (level.AddressFileHeader.present) {
         const AddressCounts a = addressCounts(inspection, position);
         text += "  address: strings " + num(a.strings) + ", cities " + num(a.cities) +
                 ", regions " + num(a.regions) + ", countries " + num(a.countries) + ", objects " +

@@ -101,7 +101,7 @@ RoutingCounts routingCounts(const format::Level& level) {
 
 AddressCounts addressCounts(const Inspection& inspection, size_t position) {
     const format::Level& level = inspection.zel.levels.at(position);
-    const format::AddressHeader& h = level.addressHeader;
+    const format::AddressHeader& h = level.AddressFileHeader;
     AddressCounts counts;
     counts.strings = h.stringCount;
     counts.cities = h.cityCount;
@@ -134,8 +134,8 @@ Inspection inspect(std::string name, std::span<const uint8_t> bytes) {
                 format::decodeRouting(level.routing, level.routingOffset);
             found.insert(found.end(), routing.problems.begin(), routing.problems.end());
         }
-        if (level.addressHeader.present && level.addressTotals.walked && !level.address.empty() &&
-            clean(level.addressOffset, level.address.size())) {
+        if (level.AddressFileHeader.present && level.addressTotals.walked &&
+            !level.address.empty() && clean(level.addressOffset, level.address.size())) {
             const format::AddressSection address =
                 format::readAddressSection(level.address, level.addressOffset);
             found.insert(found.end(), address.problems.begin(), address.problems.end());

@@ -155,10 +155,10 @@ TEST(ReplacementSet, AskingTwiceAddsNothing) {
     Network net({"a", "b", "V"});
     net.twoWay("a", "V", 1, 10);
     net.twoWay("b", "V", 2, 20);
-    const mapReplacementSet* first = getReplacementSet(net.graph, net["V"]);
+    const ReplacementSet* first = getReplacementSet(net.graph, net["V"]);
     const auto arcs = net.graph.nodeArcs;
     const auto replacements = net.graph.replacements;
-    const mapReplacementSet* second = getReplacementSet(net.graph, net["V"]);
+    const ReplacementSet* second = getReplacementSet(net.graph, net["V"]);
     EXPECT_EQ(first, second);
     EXPECT_EQ(net.graph.nodeArcs, arcs);
     EXPECT_EQ(net.graph.replacements, replacements);
@@ -431,7 +431,7 @@ struct Item {
     uint32_t gate = 0, arrival = 0;
 };
 
-const mapReplacementSet* getReplacementSet(cRouteInfo& ri, uint32_t v) {
+const ReplacementSet* getReplacementSet(cRouteInfo& ri, uint32_t v) {
     if (ri.nodeArcs.empty())
         return nullptr;
     if (ri.adjustments.count(v) != 0)
@@ -552,7 +552,7 @@ const mapReplacementSet* getReplacementSet(cRouteInfo& ri, uint32_t v) {
                 addArc(ri.nodeArcs[e2.arrival], {e1.road, e1.gate, e1.length});
         }
     }
-    mapReplacementSet& result = ri.adjustments[v];
+    ReplacementSet& result = ri.adjustments[v];
     for (const Item& e : recorded)
         result.insert({e.road, e.neighbour, e.length, e.gate, e.arrival});
     return &result;
@@ -561,7 +561,7 @@ const mapReplacementSet* getReplacementSet(cRouteInfo& ri, uint32_t v) {
 void applyRestriction(cRouteInfo& ri, const mapRestriction& r) {
     if (ri.nodeArcs.empty())
         return;
-    const mapReplacementSet* set = literal::getReplacementSet(ri, static_cast<uint32_t>(r.node2));
+    const ReplacementSet* set = literal::getReplacementSet(ri, static_cast<uint32_t>(r.node2));
     if (set == nullptr)
         return;
     const auto first = [&](int32_t road, int32_t node) -> const mapReplacement* {

@@ -235,7 +235,7 @@ TEST(Restrictions, FromIdentifiersToAForbiddenTurn) {
     EXPECT_EQ(distance(graph, 0, 2), -1);
     EXPECT_GT(distance(graph, 2, 0), 0);
     // The U-turn at node 102 coming from 101 is gone, the one from 103 stays.
-    const mapReplacementSet& set = graph.adjustments.at(1);
+    const ReplacementSet& set = graph.adjustments.at(1);
     for (const mapReplacement& e : set)
         EXPECT_EQ(hasArc(graph, e.arrival, e.road, e.gate), e.neighbour == 2) << e.neighbour;
 }
