@@ -1,5 +1,6 @@
-// The per-map pipeline: load a map into the writer object, then tile every
-// level that holds objects.
+// The steps for one map, in their order: read it into the writer object's
+// model, complete the model with the passes, then choose each non-empty
+// level's scale and tile it into side files.
 #pragma once
 
 #include <string>

@@ -102,14 +102,6 @@ void analyzeLevel(mapLevel& level, cProgress& progress) {
     }
 }
 
-template <typename Object> void sortByTypeAndLabel(std::vector<Object>& objects) {
-    std::stable_sort(objects.begin(), objects.end(), [](const Object& a, const Object& b) {
-        if (a.type != b.type)
-            return a.type < b.type;
-        return a.label < b.label;
-    });
-}
-
 } // namespace
 
 void countObjects(cMapPolish& map) {
@@ -153,20 +145,6 @@ void analyzeLevels(cMapPolish& map) {
     progress.start("Analyzing", map.poiCount + map.lineCount + map.polygonCount);
     for (mapLevel& level : map.levels)
         analyzeLevel(level, progress);
-    progress.finish();
-}
-
-void sortLevels(cMapPolish& map) {
-    cProgress progress;
-    progress.start("Sorting", static_cast<uint32_t>(3 * map.levels.size()));
-    for (mapLevel& level : map.levels) {
-        sortByTypeAndLabel(level.pois);
-        progress.tick();
-        sortByTypeAndLabel(level.lines);
-        progress.tick();
-        sortByTypeAndLabel(level.polygons);
-        progress.tick();
-    }
     progress.finish();
 }
 

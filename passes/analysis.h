@@ -1,5 +1,5 @@
-// Preparing the objects of every level for the writer: totals, longitudes
-// brought into 0..360 with the level boxes, and the order by type and label.
+// Preparing the objects of every level for the writer: totals, and longitudes
+// brought into 0..360 with the level boxes.
 #pragma once
 
 #include "model/mappolish.h"
@@ -18,9 +18,5 @@ void analyzeLevels(cMapPolish& map);
 // parts of it in each 360-degree column it touches, shifted into 0..360.
 // False when the object has no points.
 bool normalizeLongitudes(mapPoly& object, PolyKind kind, std::vector<mapPoly>& pieces);
-
-// "Sorting": every level's objects by type, then label. Equal keys keep the
-// order in which they were read, so the output is the same on every run.
-void sortLevels(cMapPolish& map);
 
 } // namespace zel

@@ -6,6 +6,7 @@
 #include "passes/routing/adjustments.h"
 #include "passes/routing/restrictions.h"
 #include "passes/routing/routegraph.h"
+#include "passes/sorting.h"
 
 namespace zel {
 namespace {

@@ -3,6 +3,7 @@
 #   tools/deps.sh          compiler, CMake and Ninja
 #   tools/deps.sh tests    ... and GoogleTest
 #   tools/deps.sh clang    ... and Clang (for the sanitizer build)
+#   tools/deps.sh format   ... and clang-format
 set -euo pipefail
 
 need=()
@@ -13,6 +14,7 @@ for extra in "$@"; do
     case "$extra" in
         tests) [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev) ;;
         clang) command -v clang++ >/dev/null 2>&1 || need+=(clang) ;;
+        format) command -v clang-format >/dev/null 2>&1 || need+=(clang-format) ;;
         *) echo "deps.sh: unknown argument '$extra'" >&2; exit 2 ;;
     esac
 done

@@ -1,4 +1,5 @@
 #include "passes/analysis.h"
+#include "passes/sorting.h"
 
 #include "platform/console.h"
 
