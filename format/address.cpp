@@ -1,8 +1,12 @@
 #include "format/address.h"
 
 #include "format/bytes.h"
+#include "format/layout.h"
 
 #include <algorithm>
+#include <iterator>
+#include <map>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -43,27 +47,61 @@ uint64_t wordCount(std::u16string_view name) {
 
 class AddressReader {
 public:
-    AddressReader(std::span<const uint8_t> bytes, uint64_t base, AddressSection& out)
-        : bytes(bytes), base(base), out(out) {}
+    AddressReader(std::span<const uint8_t> bytes, uint64_t base, AddressContainer container,
+                  AddressSection& out)
+        : bytes(bytes), base(base), container(container), out(out) {}
 
     void read() {
         if (!readHeader())
             return;
         const AddressHeader& h = out.header;
         body = bytes.subspan(addressHeaderSize);
-        claimed.assign(h.cityOffset - h.stringBytes, false);
-        readStrings();
-        readCities();
-        readNodes(h.regionOffset, h.countryOffset, h.regionCount, out.regions, regionStarts,
-                  "region");
-        readNodes(h.countryOffset, body.size(), h.countryCount, out.countries, countryStarts,
-                  "country");
-        linkChildren(out.regions, regionStarts, cityStarts, "region", "city");
-        linkChildren(out.countries, countryStarts, regionStarts, "country", "region");
-        for (AddressCity& city : out.cities)
-            readCityObjects(city);
-        out.unreferencedObjectBytes =
-            static_cast<uint64_t>(std::count(claimed.begin(), claimed.end(), false));
+        // Strings, objects, cities, regions and countries follow each other.
+        const bool ordered = h.stringBytes <= h.cityOffset && h.cityOffset <= h.regionOffset &&
+                             h.regionOffset <= h.countryOffset;
+        if (!ordered)
+            out.problems.push_back({base + 16, "address sections out of order"});
+        if (h.countryOffset > body.size()) {
+            out.problems.push_back({base + 16, "country section beyond the end of the data"});
+            return;
+        }
+        // Each section must be read whole, filling its bytes, before what
+        // depends on it is judged: once a count is wrong, the records after
+        // it are read from the wrong place and what they hold means nothing.
+        bool stringsWhole = false;
+        bool citiesWhole = false;
+        bool regionsWhole = false;
+        std::optional<uint64_t> regionsEnd;
+        if (ordered) {
+            stringsWhole = readStrings();
+            citiesWhole = readCities();
+            regionsEnd = readNodes(h.regionOffset, h.countryOffset, h.regionCount, out.regions,
+                                   regionStarts, "region");
+            regionsWhole = filled(regionsEnd, h.countryOffset, "region");
+        }
+        // The countries come last, so where they end the section ends; that
+        // is worth knowing even when the sections before are out of order.
+        const std::optional<uint64_t> countriesEnd = readNodes(
+            h.countryOffset, body.size(), h.countryCount, out.countries, countryStarts, "country");
+        if (countriesEnd)
+            out.size = addressHeaderSize + *countriesEnd;
+        if (!ordered)
+            return;
+        const bool countriesWhole = container == AddressContainer::mainFile
+                                        ? countriesEnd.has_value()
+                                        : filled(countriesEnd, body.size(), "country");
+        if (citiesWhole && regionsWhole && countriesWhole) {
+            linkChildren(out.regions, regionStarts, cityStarts, *regionsEnd, "region", "city");
+            linkChildren(out.countries, countryStarts, regionStarts, *countriesEnd, "country",
+                         "region");
+        }
+        // The object section starts where the strings end.
+        if (stringsWhole && citiesWhole) {
+            for (AddressCity& city : out.cities)
+                readCityObjects(city);
+        }
+        out.unreferencedObjectBytes = h.cityOffset - h.stringBytes - claimedBytes;
+        out.complete = stringsWhole && citiesWhole && regionsWhole && countriesWhole;
     }
 
 private:
@@ -83,21 +121,10 @@ private:
         ByteReader in(bytes.subspan(4, addressHeaderSize - 4));
         out.header = readAddressHeader(in);
         const AddressHeader& h = out.header;
-        out.size = addressHeaderSize;
         if (h.reserved != 0)
             out.problems.push_back({base + 4, "non-zero reserved byte in the address header"});
         if (h.reserved2 != 0)
             out.problems.push_back({base + 32, "non-zero reserved field in the address header"});
-        // Strings, objects, cities, regions and countries follow each other.
-        if (h.stringBytes > h.cityOffset || h.cityOffset > h.regionOffset ||
-            h.regionOffset > h.countryOffset) {
-            out.problems.push_back({base + 16, "address sections out of order"});
-            return false;
-        }
-        if (h.countryOffset > bytes.size() - addressHeaderSize) {
-            out.problems.push_back({base + 16, "country section beyond the end of the data"});
-            return false;
-        }
         return true;
     }
 
@@ -106,22 +133,23 @@ private:
         return ByteReader(body.subspan(from, to - from));
     }
 
-    void readStrings() {
+    // True when the strings fill their section exactly.
+    bool readStrings() {
         ByteReader in = section(0, out.header.stringBytes);
         for (uint32_t i = 0; i < out.header.stringCount; ++i) {
+            const uint64_t at = in.position();
             std::u16string name;
             if (!readName(in, name)) {
-                report(in.position(), "string " + dec(i) + " runs past the string section");
-                return;
+                report(at, "string " + dec(i) + " runs past the string section");
+                return false;
             }
             out.strings.push_back(std::move(name));
         }
-        if (in.remaining() != 0)
-            report(in.position(),
-                   dec(static_cast<int64_t>(in.remaining())) + " bytes after the last string");
+        return filled(in.position(), out.header.stringBytes, "string");
     }
 
-    void readCities() {
+    // True when the cities fill their section exactly.
+    bool readCities() {
         const AddressHeader& h = out.header;
         ByteReader in = section(h.cityOffset, h.regionOffset);
         for (uint32_t i = 0; i < h.cityCount; ++i) {
@@ -143,18 +171,20 @@ private:
             city.table1.count = in.readU32();
             if (in.failed()) {
                 report(at, "city " + dec(i) + " runs past the city section");
-                return;
+                return false;
             }
             cityStarts.push_back(at);
             out.cities.push_back(std::move(city));
         }
-        if (in.remaining() != 0)
-            report(h.cityOffset + in.position(),
-                   dec(static_cast<int64_t>(in.remaining())) + " bytes after the last city");
+        return filled(h.cityOffset + in.position(), h.regionOffset, "city");
     }
 
-    void readNodes(uint64_t from, uint64_t to, uint32_t count, std::vector<AddressNode>& nodes,
-                   std::vector<uint64_t>& starts, const std::string& what) {
+    // Reads the regions or countries in [from, to); returns where the last
+    // one ends, or nothing when one runs past `to`. Positions count from the
+    // header's end.
+    std::optional<uint64_t> readNodes(uint64_t from, uint64_t to, uint32_t count,
+                                      std::vector<AddressNode>& nodes,
+                                      std::vector<uint64_t>& starts, const std::string& what) {
         ByteReader in = section(from, to);
         for (uint32_t i = 0; i < count; ++i) {
             const uint64_t at = from + in.position();
@@ -165,25 +195,37 @@ private:
             node.childPos = in.readI32();
             if (in.failed()) {
                 report(at, what + " " + dec(i) + " runs past the " + what + " section");
-                break;
+                return std::nullopt;
             }
             starts.push_back(at);
             nodes.push_back(std::move(node));
         }
-        out.size = addressHeaderSize + from + in.position();
-        if (in.remaining() != 0)
-            report(from + in.position(),
-                   dec(static_cast<int64_t>(in.remaining())) + " bytes after the last " + what);
+        return from + in.position();
+    }
+
+    // True when records ending at `end` fill their section up to `to`;
+    // bytes left over are reported.
+    bool filled(std::optional<uint64_t> end, uint64_t to, const std::string& what) {
+        if (!end)
+            return false;
+        if (*end < to)
+            report(*end, dec(static_cast<int64_t>(to - *end)) + " bytes after the last " + what);
+        return *end == to;
     }
 
     // Each node points at the start of its first child's record, and its
-    // children follow one another; no child belongs to two nodes.
+    // children follow one another; no child belongs to two nodes. In a main
+    // file the nodes together own every child. `end` is where the nodes'
+    // records end.
     void linkChildren(std::vector<AddressNode>& nodes, const std::vector<uint64_t>& own,
-                      const std::vector<uint64_t>& childStarts, const std::string& what,
-                      const std::string& childWhat) {
-        std::vector<bool> taken(childStarts.size(), false);
+                      const std::vector<uint64_t>& childStarts, uint64_t end,
+                      const std::string& what, const std::string& childWhat) {
+        bool linked = true;
+        uint64_t children = 0;
+        std::vector<std::pair<uint64_t, size_t>> ranges; // first child, node
         for (size_t i = 0; i < nodes.size(); ++i) {
             AddressNode& node = nodes[i];
+            children += node.childCount;
             const std::string name = what + " " + dec(static_cast<int64_t>(i));
             const auto at = node.childPos < 0
                                 ? childStarts.end()
@@ -192,6 +234,7 @@ private:
             if (at == childStarts.end() || *at != static_cast<uint64_t>(node.childPos)) {
                 report(own[i],
                        name + " points at no " + childWhat + " (" + dec(node.childPos) + ")");
+                linked = false;
                 continue;
             }
             node.firstChild = at - childStarts.begin();
@@ -200,44 +243,63 @@ private:
                 report(own[i], name + " claims " + dec(node.childCount) + " " + childWhat +
                                    " records from " + dec(node.firstChild) + " of " +
                                    dec(static_cast<int64_t>(childStarts.size())));
+                linked = false;
                 continue;
             }
-            for (uint64_t c = first; c < first + node.childCount; ++c) {
-                if (taken[c])
-                    report(own[i], childWhat + " " + dec(static_cast<int64_t>(c)) +
-                                       " belongs to two " + what + " records");
-                taken[c] = true;
-            }
+            ranges.emplace_back(first, i);
         }
+        // Sorted by their first child, each range must start after the ends
+        // of all before it.
+        std::sort(ranges.begin(), ranges.end());
+        uint64_t owned = 0; // children below this one have an owner
+        for (const auto& [first, i] : ranges) {
+            if (first < owned) {
+                report(own[i], childWhat + " " + dec(static_cast<int64_t>(first)) +
+                                   " belongs to two " + what + " records");
+                linked = false;
+            }
+            owned = std::max(owned, first + nodes[i].childCount);
+        }
+        // Ranges that fit and do not overlap can only fall short of the
+        // children, leaving some without an owner.
+        if (container == AddressContainer::mainFile && linked && children != childStarts.size())
+            report(end, what + " records count " + dec(static_cast<int64_t>(children)) +
+                            " children, the header " +
+                            dec(static_cast<int64_t>(childStarts.size())));
     }
 
     // Marks [from, from + length) of the object section (positions from the
     // header's end) as read; false, with a problem, when a part of it lies
     // outside the section or was read before.
     bool claim(uint64_t from, uint64_t length, const std::string& what) {
-        const uint64_t start = out.header.stringBytes;
-        if (from < start || from > out.header.cityOffset || length > out.header.cityOffset - from) {
+        if (from < out.header.stringBytes || from > out.header.cityOffset ||
+            length > out.header.cityOffset - from) {
             report(from, what + " lies outside the object section");
             return false;
         }
-        for (uint64_t i = from - start; i < from - start + length; ++i) {
-            if (claimed[i]) {
-                report(from, what + " overlaps another record");
-                return false;
-            }
+        if (length == 0)
+            return true;
+        // The claims are disjoint, so only the last one starting at or
+        // before `from` and the first one after it can overlap.
+        const auto next = claimed.upper_bound(from);
+        if ((next != claimed.begin() && std::prev(next)->second > from) ||
+            (next != claimed.end() && next->first < from + length)) {
+            report(from, what + " overlaps another record");
+            return false;
         }
-        std::fill(claimed.begin() + static_cast<std::ptrdiff_t>(from - start),
-                  claimed.begin() + static_cast<std::ptrdiff_t>(from - start + length), true);
+        claimed.emplace_hint(next, from, from + length);
+        claimedBytes += length;
         return true;
     }
 
-    void readObjects(uint64_t pos, uint32_t count, uint32_t kindClass,
+    // True when all `count` objects could be read.
+    bool readObjects(uint64_t pos, uint32_t count, uint32_t kindClass,
                      std::vector<AddressObject>& objects, const std::string& what) {
         if (count == 0)
-            return;
+            return true;
         if (pos < out.header.stringBytes || pos >= out.header.cityOffset) {
             report(pos, what + " lie outside the object section");
-            return;
+            return false;
         }
         ByteReader in = section(pos, out.header.cityOffset);
         for (uint32_t i = 0; i < count; ++i) {
@@ -251,14 +313,15 @@ private:
             object.y = in.readF32();
             if (in.failed()) {
                 report(at, what + " run past the object section");
-                return;
+                return false;
             }
             if (!claim(at, pos + in.position() - at, what))
-                return;
+                return false;
             if ((object.kind & classMask) != kindClass)
                 report(at, what + ": an object of kind " + dec(object.kind));
             objects.push_back(std::move(object));
         }
+        return true;
     }
 
     std::vector<AddressPos> readTable(uint64_t pos, uint32_t count) {
@@ -273,30 +336,48 @@ private:
         return entries;
     }
 
+    // The kind records come in the order of their kinds (points, streets,
+    // houses), each pointing into the object section even when it counts
+    // nothing. Those that break this are reported and not followed; the
+    // house tables, one entry per street, are then not held against the
+    // streets found.
     void readCityObjects(AddressCity& city) {
         const std::string name = "city " + dec(static_cast<int64_t>(&city - out.cities.data()));
         const uint64_t at = city.offset - base - addressHeaderSize;
-        if (city.childPos < static_cast<int64_t>(out.header.stringBytes) ||
-            city.childPos > static_cast<int64_t>(out.header.cityOffset))
+        const AddressHeader& h = out.header;
+        if (city.childPos < static_cast<int64_t>(h.stringBytes) ||
+            city.childPos > static_cast<int64_t>(h.cityOffset))
             report(at, name + " starts outside the object section");
-        for (size_t k = 0; k < city.kinds.size(); ++k) {
-            const AddressKind& kind = city.kinds[k];
-            if (k > 0 && city.kinds[k - 1].kind >= kind.kind)
-                report(at, name + ": kind records out of order");
-            if (kind.kind == kindPoint)
-                readObjects(kind.pos, kind.count, kindPoint, city.points, name + " points");
-            else if (kind.kind == kindStreet)
-                readObjects(kind.pos, kind.count, kindStreet, city.streets, name + " streets");
-            else if (kind.kind != kindHouse)
+        uint32_t lastKind = 0;
+        bool streetsRead = true;
+        for (const AddressKind& kind : city.kinds) {
+            if (kind.kind < kindPoint || kind.kind > kindHouse) {
                 report(at, name + ": kind record of kind " + dec(kind.kind));
+                streetsRead = false;
+            } else if (kind.kind <= lastKind) {
+                report(at, name + ": kind records out of order");
+                streetsRead = false;
+            } else if (kind.pos < h.stringBytes || kind.pos > h.cityOffset) {
+                report(at, name + " kind " + dec(kind.kind) + " at " + dec(kind.pos) +
+                               " outside the object section");
+                streetsRead = streetsRead && kind.kind != kindStreet;
+                lastKind = kind.kind;
+            } else {
+                lastKind = kind.kind;
+                if (kind.kind == kindPoint)
+                    readObjects(kind.pos, kind.count, kindPoint, city.points, name + " points");
+                else if (kind.kind == kindStreet)
+                    streetsRead = streetsRead && readObjects(kind.pos, kind.count, kindStreet,
+                                                             city.streets, name + " streets");
+            }
         }
-        readHouses(city, name, at);
+        readHouses(city, name, at, streetsRead);
     }
 
-    void readHouses(AddressCity& city, const std::string& name, uint64_t at) {
+    void readHouses(AddressCity& city, const std::string& name, uint64_t at, bool streetsRead) {
         const uint64_t tableBytes = filePosBytes * city.table1.count;
         const uint64_t pos = static_cast<uint32_t>(city.table1.pos);
-        if (city.table1.count != city.streets.size())
+        if (streetsRead && city.table1.count != city.streets.size())
             report(at, name + " has " + dec(city.table1.count) + " house table entries for " +
                            dec(static_cast<int64_t>(city.streets.size())) + " streets");
         if (city.table1.pos < 0) {
@@ -316,11 +397,14 @@ private:
                 if (street.houseTable != AddressPos{} || street.wordTable != AddressPos{})
                     report(pos, what + ": house table entries only half set");
             } else {
-                readObjects(static_cast<uint32_t>(street.houseTable.pos), street.houseTable.count,
-                            kindHouse, street.houses, what + " houses");
-                if (i < city.streets.size())
-                    checkStreetRefs(street.houses, city.streets[i].ref, what);
-                readWords(street, what);
+                // The words point into the houses, so they need them all.
+                if (readObjects(static_cast<uint32_t>(street.houseTable.pos),
+                                street.houseTable.count, kindHouse, street.houses,
+                                what + " houses")) {
+                    if (i < city.streets.size())
+                        checkStreetRefs(street.houses, city.streets[i].ref, what);
+                    readWords(street, what);
+                }
             }
             city.houses.push_back(std::move(street));
         }
@@ -381,8 +465,12 @@ private:
     std::span<const uint8_t> bytes;
     std::span<const uint8_t> body;
     uint64_t base;
+    AddressContainer container;
     AddressSection& out;
-    std::vector<bool> claimed;
+    // The parts of the object section read so far: start to end, from the
+    // header's end.
+    std::map<uint64_t, uint64_t> claimed;
+    uint64_t claimedBytes = 0;
     // Where each city, region and country record starts, from the header's end.
     std::vector<uint64_t> cityStarts;
     std::vector<uint64_t> regionStarts;
@@ -391,9 +479,26 @@ private:
 
 } // namespace
 
-AddressSection readAddressSection(std::span<const uint8_t> bytes, uint64_t base) {
+AddressHeader readAddressHeader(ByteReader& in) {
+    AddressHeader h;
+    h.present = true;
+    h.reserved = in.readU8();
+    h.countryCount = in.readU8();
+    h.regionCount = in.readU16();
+    h.cityCount = in.readU32();
+    h.stringCount = in.readU32();
+    h.countryOffset = in.readU32();
+    h.regionOffset = in.readU32();
+    h.cityOffset = in.readU32();
+    h.stringBytes = in.readU32();
+    h.reserved2 = in.readU32();
+    return h;
+}
+
+AddressSection readAddressSection(std::span<const uint8_t> bytes, uint64_t base,
+                                  AddressContainer container) {
     AddressSection section;
-    AddressReader(bytes, base, section).read();
+    AddressReader(bytes, base, container, section).read();
     return section;
 }
 

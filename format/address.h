@@ -6,8 +6,8 @@
 // outside the bytes given, whatever they hold.
 #pragma once
 
+#include "format/bytes.h"
 #include "format/records.h"
-#include "format/zelfile.h"
 
 #include <cstdint>
 #include <span>
@@ -15,6 +15,24 @@
 #include <vector>
 
 namespace zel::format {
+
+// The header's fields after the tag, in file order.
+struct AddressHeader {
+    bool present = false;
+    uint8_t reserved = 0;
+    uint8_t countryCount = 0;
+    uint16_t regionCount = 0;
+    uint32_t cityCount = 0;
+    uint32_t stringCount = 0;
+    uint32_t countryOffset = 0;
+    uint32_t regionOffset = 0;
+    uint32_t cityOffset = 0;
+    uint32_t stringBytes = 0;
+    uint32_t reserved2 = 0;
+};
+
+// The fields after the tag, as `in` reads them; the header is marked present.
+AddressHeader readAddressHeader(ByteReader& in);
 
 // An address object: u8 kind, u32 ref, name, f32 x, f32 y.
 struct AddressObject {
@@ -85,8 +103,15 @@ struct AddressNode {
 
 struct AddressSection {
     AddressHeader header;
-    // The bytes the section takes, up to the end of its last country.
+    // The bytes the section takes, up to the end of its last country; 0 when
+    // that end cannot be told (the header or the country records cut off).
     uint64_t size = 0;
+    // True when the sections lie in order and each holds just the strings,
+    // cities, regions and countries the header counts. Otherwise the parts
+    // that depend on a broken section (the cities' objects on the strings
+    // and cities, the tree's links on the cities, regions and countries)
+    // are neither decoded nor judged.
+    bool complete = false;
     std::vector<std::u16string> strings;
     std::vector<AddressCity> cities;
     std::vector<AddressNode> regions;
@@ -99,8 +124,15 @@ struct AddressSection {
     bool valid() const { return problems.empty(); }
 };
 
+// Where the section lies. An address file holds the section alone, so bytes
+// after the last country are a fault; in a main file the next level's data
+// follows it. A main file must also give every city and region an owner,
+// while an address file may keep a city whose region was left out as unknown.
+enum class AddressContainer { addressFile, mainFile };
+
 // `bytes` start with the "BADR" header; `base` is added to every offset the
 // result reports (the section's place in a main file, or 0).
-AddressSection readAddressSection(std::span<const uint8_t> bytes, uint64_t base = 0);
+AddressSection readAddressSection(std::span<const uint8_t> bytes, uint64_t base = 0,
+                                  AddressContainer container = AddressContainer::addressFile);
 
 } // namespace zel::format

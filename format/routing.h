@@ -1,11 +1,14 @@
 // Reading a routing section ("BRIF": the 44-byte header and its seven
-// sections) back into plain values. Used by the tests of the writer and by
-// the inspector; never reads outside the bytes it is given, whatever they
-// hold, and lists every rule of the layout they break.
+// sections) back into plain values. Used by the main-file reader, the tests
+// of the writer and the inspector; never reads outside the bytes it is given,
+// whatever they hold, and lists every rule of the layout they break. The
+// values of the entries are judged only when the sections start where the
+// header says and fill the bytes exactly: after a wrong count they are read
+// from the wrong place.
 #pragma once
 
+#include "format/bytes.h"
 #include "format/records.h"
-#include "format/zelfile.h"
 
 #include <cstdint>
 #include <span>
@@ -13,8 +16,32 @@
 
 namespace zel::format {
 
-// The road table's record is the one the file reader already decodes.
-using RoutingRoad = RoadEntry;
+// The header's fields in file order.
+struct RoutingHeader {
+    bool present = false;
+    uint32_t section3Offset = 0;
+    uint32_t section4Offset = 0;
+    uint32_t roadCount = 0;
+    uint32_t nodeArcCount = 0;
+    uint32_t adjustmentCount = 0;
+    uint32_t replacementCount = 0;
+    uint32_t restrictionCount = 0;
+    uint32_t externNodeCount = 0;
+    uint32_t externCostCount = 0;
+    uint32_t largestCost = 0;
+};
+
+// The fields after the tag, as `in` reads them; the header is marked present.
+RoutingHeader readRoutingHeader(ByteReader& in);
+
+// One entry of the road table (section 1).
+struct RoutingRoad {
+    uint8_t speedClass = 0;
+    uint8_t roadClass = 0;
+    uint8_t roadFlags = 0;
+    uint8_t accessFlags = 0;
+    bool operator==(const RoutingRoad&) const = default;
+};
 
 struct RoutingExternNode {
     uint32_t node = 0;
@@ -75,7 +102,7 @@ struct RoutingRestriction {
 
 struct RoutingSection {
     RoutingHeader header;
-    // Entry k is road index k + 1.
+    // Entry k is road index k + 1, as road index 0 ("no road") has none.
     std::vector<RoutingRoad> roads;
     std::vector<RoutingExternNode> externNodes;
     std::vector<RoutingCostList> externCosts;

@@ -63,6 +63,9 @@ public:
         readChars();
         const uint64_t directoryEnd = readDirectory();
         readLevelData(directoryEnd);
+        // In file order, as one would walk them with a hex viewer.
+        std::stable_sort(out.problems.begin(), out.problems.end(),
+                         [](const Problem& a, const Problem& b) { return a.offset < b.offset; });
     }
 
 private:
@@ -349,6 +352,7 @@ private:
         }
     }
 
+    // The routing data runs from its offset up to the address data.
     void readRouting(Level& level) {
         const uint64_t at = level.routingOffset;
         if (at > bytes.size() || level.addressOffset < at) {
@@ -358,312 +362,23 @@ private:
         }
         level.routingBytes = level.addressOffset - at;
         const uint64_t available = std::min<uint64_t>(level.routingBytes, bytes.size() - at);
-        level.routing.assign(bytes.begin() + at, bytes.begin() + at + available);
-        if (available < routingHeaderSize) {
-            report(at, "routing data shorter than its " + dec(routingHeaderSize) + "-byte header");
-            return;
-        }
-        if (!hasTag(bytes.data() + at, layout::routingTag))
-            report(at, "routing data tag is not \"BRIF\"");
-        ByteReader in(level.routing);
-        in.skip(4);
-        level.routingHeader = readRoutingHeader(in);
-        const RoutingHeader& h = level.routingHeader;
-        const uint64_t section3 = 4 * uint64_t{h.roadCount} + 12 * uint64_t{h.externNodeCount};
-        if (h.section3Offset != section3)
-            report(at + 4, "routing section 3 offset " + dec(h.section3Offset) + ", expected " +
-                               dec(static_cast<int64_t>(section3)));
-        walkRouting(level, at);
+        level.routing = decodeRouting(bytes.subspan(at, available), at);
+        adopt(level.routing.problems);
     }
-
-    // Walks the seven sections behind a routing header: each must hold what
-    // the header counts, keys ascending as the writer sorts them, and
-    // together they must fill the routing data exactly.
-    void walkRouting(Level& level, uint64_t at) {
-        const RoutingHeader& h = level.routingHeader;
-        RoutingTotals& t = level.routingTotals;
-        ByteReader in(level.routing);
-        in.skip(routingHeaderSize);
-        const auto here = [&] { return at + in.position(); };
-        const auto overrun = [&](const char* what) {
-            report(here(), std::string(what) + " run past the routing data");
-        };
-
-        if (in.remaining() / 4 < h.roadCount)
-            return overrun("road entries");
-        t.roads.reserve(h.roadCount);
-        for (uint32_t i = 0; i < h.roadCount; ++i) {
-            const uint64_t entryAt = here();
-            RoadEntry road;
-            road.speedClass = in.readU8();
-            road.roadClass = in.readU8();
-            road.roadFlags = in.readU8();
-            road.accessFlags = in.readU8();
-            if (road.speedClass > 7)
-                report(entryAt, "speed class " + dec(road.speedClass) + " above 7");
-            t.roads.push_back(road);
-        }
-
-        if (in.remaining() / 12 < h.externNodeCount)
-            return overrun("boundary nodes");
-        Ascending nodes(*this, "boundary nodes");
-        for (uint32_t i = 0; i < h.externNodeCount; ++i) {
-            const uint64_t entryAt = here();
-            nodes.next(entryAt, in.readU32());
-            in.skip(8);
-        }
-
-        // Every boundary node takes at least six bytes, so a count the bytes
-        // cannot hold stops before the loop.
-        if (in.remaining() / 6 < h.externCostCount)
-            return overrun("boundary costs");
-        Ascending costNodes(*this, "boundary cost lists");
-        uint32_t largest = 0;
-        for (uint32_t i = 0; i < h.externCostCount; ++i) {
-            const uint64_t listAt = here();
-            costNodes.next(listAt, in.readU32());
-            const uint16_t n = in.readU16();
-            if (in.remaining() / 12 < n)
-                return overrun("boundary costs");
-            Ascending others(*this, "the other boundary nodes of a cost list");
-            for (uint16_t k = 0; k < n; ++k) {
-                if (in.readU32() != 0)
-                    report(here() - 4, "non-zero reserved field in a boundary cost");
-                const uint64_t otherAt = here();
-                others.next(otherAt, in.readU32());
-                largest = std::max(largest, in.readU32());
-            }
-            t.boundaryCostEntries += n;
-        }
-        if (largest != h.largestCost) {
-            report(at + 40, "largest cost " + dec(h.largestCost) + ", the boundary costs' is " +
-                                dec(largest));
-        }
-        const uint64_t section4 = in.position() - routingHeaderSize;
-        if (h.section4Offset != section4) {
-            report(at + 8, "routing section 4 offset " + dec(h.section4Offset) + ", expected " +
-                               dec(static_cast<int64_t>(section4)));
-        }
-
-        if (in.remaining() < h.nodeArcCount)
-            return overrun("arc lists");
-        for (uint32_t i = 0; i < h.nodeArcCount; ++i) {
-            const uint64_t listAt = here();
-            const uint8_t m = in.readU8();
-            if (!in.skip(12 * size_t{m})) {
-                report(listAt, "arc lists run past the routing data");
-                return;
-            }
-            t.arcs += m;
-        }
-
-        if (!walkKeyedLists(in, at, h.adjustmentCount, 20, "adjustments", t.adjustmentEntries) ||
-            !walkKeyedLists(in, at, h.replacementCount, 4, "replacements", t.replacementEntries))
-            return;
-
-        if (in.remaining() / 20 < h.restrictionCount)
-            return overrun("restrictions");
-        std::array<uint32_t, 5> previous{};
-        for (uint32_t i = 0; i < h.restrictionCount; ++i) {
-            const uint64_t entryAt = here();
-            std::array<uint32_t, 5> fields{};
-            for (uint32_t& field : fields)
-                field = in.readU32();
-            // Sorted by the two roads first, then the three nodes.
-            const std::array<uint32_t, 5> key = {fields[3], fields[4], fields[0], fields[1],
-                                                 fields[2]};
-            if (i > 0 && key < previous)
-                report(entryAt, "restrictions not sorted by their roads and nodes");
-            previous = key;
-        }
-        if (in.remaining() != 0)
-            report(here(),
-                   dec(static_cast<int64_t>(in.remaining())) + " bytes after the routing sections");
-        t.walked = true;
-    }
-
-    // Sections 5 and 6: per key a u32, a u16 count and that many elements.
-    bool walkKeyedLists(ByteReader& in, uint64_t at, uint32_t count, size_t elementSize,
-                        const char* what, uint64_t& elements) {
-        if (in.remaining() / 6 < count) {
-            report(at + in.position(), std::string(what) + " run past the routing data");
-            return false;
-        }
-        Ascending keys(*this, what);
-        for (uint32_t i = 0; i < count; ++i) {
-            const uint64_t keyAt = at + in.position();
-            keys.next(keyAt, in.readU32());
-            const uint16_t n = in.readU16();
-            if (!in.skip(elementSize * n)) {
-                report(at + in.position(), std::string(what) + " run past the routing data");
-                return false;
-            }
-            elements += n;
-        }
-        return true;
-    }
-
-    // Reports the first key of a sequence that is not above the one before.
-    class Ascending {
-    public:
-        Ascending(ZelReader& reader, const char* what) : reader(reader), what(what) {}
-        void next(uint64_t at, uint32_t key) {
-            if (!reported && any && key <= last) {
-                reader.report(at, std::string(what) + " not ascending");
-                reported = true;
-            }
-            any = true;
-            last = key;
-        }
-
-    private:
-        ZelReader& reader;
-        const char* what;
-        uint32_t last = 0;
-        bool any = false;
-        bool reported = false;
-    };
 
     // Returns where the address data ends, which is where the next level's
     // data begins; nothing when that cannot be told.
     std::optional<uint64_t> readAddress(Level& level) {
         const uint64_t at = level.addressOffset;
-        if (at > bytes.size() || bytes.size() - at < addressHeaderSize) {
-            report(at, "address data runs past the end of the file");
+        level.address = readAddressSection(from(at), at, AddressContainer::mainFile);
+        adopt(level.address.problems);
+        if (level.address.size == 0)
             return std::nullopt;
-        }
-        if (!hasTag(bytes.data() + at, layout::addressTag))
-            report(at, "address data tag is not \"BADR\"");
-        ByteReader in(from(at));
-        in.skip(4);
-        level.AddressFileHeader = readAddressHeader(in);
-        const AddressHeader& h = level.AddressFileHeader;
-        if (h.reserved != 0)
-            report(at + 4, "non-zero reserved byte in the address header");
-        if (h.reserved2 != 0)
-            report(at + 32, "non-zero reserved field in the address header");
-        // Strings, objects, cities, regions and countries follow each other.
-        if (h.stringBytes > h.cityOffset || h.cityOffset > h.regionOffset ||
-            h.regionOffset > h.countryOffset) {
-            report(at + 16, "address sections out of order");
-        } else {
-            walkAddress(level, at);
-        }
-
-        // The country section comes last; walking its records finds the end.
-        if (in.remaining() < h.countryOffset) {
-            report(at + 16, "country section beyond the end of the file");
-            return std::nullopt;
-        }
-        in.skip(h.countryOffset);
-        for (uint32_t i = 0; i < h.countryCount; ++i) {
-            const uint8_t nameUnits = in.readU8();
-            in.skip(2 * size_t{nameUnits} + 8);
-        }
-        if (in.failed()) {
-            report(at + addressHeaderSize + h.countryOffset,
-                   "country records run past the end of the file");
-            return std::nullopt;
-        }
-        level.addressBytes = in.position();
-        level.address.assign(bytes.begin() + at, bytes.begin() + at + level.addressBytes);
-        return at + level.addressBytes;
+        return at + level.address.size;
     }
 
-    // The sections of known layout must hold the header's counts exactly:
-    // the strings fill their byte size, the cities end where the regions
-    // begin and the regions where the countries begin. The tree's positions
-    // point into the section below, and each level of the tree counts the
-    // records of the next.
-    void walkAddress(Level& level, uint64_t at) {
-        const AddressHeader& h = level.AddressFileHeader;
-        AddressTotals& t = level.addressTotals;
-        const uint64_t body = at + addressHeaderSize;
-        ByteReader in(from(body));
-        const auto overrun = [&](const char* what) {
-            report(body + in.position(), std::string(what) + " run past the end of the file");
-        };
-        const auto endsAt = [&](uint64_t expected, const char* what) {
-            if (in.position() != expected) {
-                report(body + in.position(),
-                       std::string(what) + " end at " + dec(static_cast<int64_t>(in.position())) +
-                           ", the next section starts at " + dec(static_cast<int64_t>(expected)));
-            }
-        };
-
-        for (uint32_t i = 0; i < h.stringCount && in.ok(); ++i)
-            in.skip(2 * size_t{in.readU8()});
-        if (in.failed())
-            return overrun("address strings");
-        endsAt(h.stringBytes, "address strings");
-
-        in = ByteReader(from(body));
-        if (!in.skip(h.cityOffset))
-            return overrun("address objects");
-        for (uint32_t i = 0; i < h.cityCount; ++i) {
-            const uint64_t recordAt = body + in.position();
-            in.skip(2 * size_t{in.readU8()});
-            const uint32_t kinds = in.readU32();
-            const uint32_t objectsAt = in.readU32();
-            if (in.failed() || in.remaining() / 12 < kinds)
-                return overrun("city records");
-            if (objectsAt < h.stringBytes || objectsAt > h.cityOffset)
-                report(recordAt, "city objects at " + dec(objectsAt) + " outside their section");
-            uint32_t previousKind = 0;
-            for (uint32_t k = 0; k < kinds; ++k) {
-                const uint32_t kind = in.readU32();
-                const uint32_t count = in.readU32();
-                const uint32_t pos = in.readU32();
-                if (kind <= previousKind || kind > 3)
-                    report(recordAt, "city kinds not 1, 2 and 3 in order");
-                previousKind = kind;
-                if (pos < h.stringBytes || pos > h.cityOffset)
-                    report(recordAt, "city kind " + dec(kind) + " at " + dec(pos) +
-                                         " outside the object section");
-                t.objects += count;
-            }
-            in.skip(8); // the position and count of the city's first house table
-            if (in.failed())
-                return overrun("city records");
-            ++t.cityRecords;
-        }
-        endsAt(h.regionOffset, "city records");
-        if (!walkOwners(in, body, h.regionCount, h.cityOffset, h.regionOffset, h.cityCount,
-                        "region records", t.regionRecords))
-            return;
-        endsAt(h.countryOffset, "region records");
-        if (!walkOwners(in, body, h.countryCount, h.regionOffset, h.countryOffset, h.regionCount,
-                        "country records", t.countryRecords))
-            return;
-        t.walked = true;
-    }
-
-    // Regions or countries: a name, the number of children and the position
-    // of the first, which must lie in the section of the children.
-    bool walkOwners(ByteReader& in, uint64_t body, uint32_t count, uint32_t childrenBegin,
-                    uint32_t childrenEnd, uint32_t childTotal, const char* what,
-                    uint64_t& records) {
-        uint64_t children = 0;
-        for (uint32_t i = 0; i < count; ++i) {
-            const uint64_t recordAt = body + in.position();
-            in.skip(2 * size_t{in.readU8()});
-            const uint32_t childCount = in.readU32();
-            const uint32_t childPos = in.readU32();
-            if (in.failed()) {
-                report(recordAt, std::string(what) + " run past the end of the file");
-                return false;
-            }
-            if (childPos < childrenBegin || childPos >= childrenEnd)
-                report(recordAt, "children at " + dec(childPos) + " outside their section");
-            children += childCount;
-            ++records;
-        }
-        if (children != childTotal) {
-            report(body + in.position(), std::string(what) + " count " +
-                                             dec(static_cast<int64_t>(children)) +
-                                             " children, the header " + dec(childTotal));
-        }
-        return true;
+    void adopt(const std::vector<Problem>& problems) {
+        out.problems.insert(out.problems.end(), problems.begin(), problems.end());
     }
 
     std::span<const uint8_t> bytes;
@@ -672,38 +387,6 @@ private:
 };
 
 } // namespace
-
-RoutingHeader readRoutingHeader(ByteReader& in) {
-    RoutingHeader h;
-    h.present = true;
-    h.section3Offset = in.readU32();
-    h.section4Offset = in.readU32();
-    h.roadCount = in.readU32();
-    h.nodeArcCount = in.readU32();
-    h.adjustmentCount = in.readU32();
-    h.replacementCount = in.readU32();
-    h.restrictionCount = in.readU32();
-    h.externNodeCount = in.readU32();
-    h.externCostCount = in.readU32();
-    h.largestCost = in.readU32();
-    return h;
-}
-
-AddressHeader readAddressHeader(ByteReader& in) {
-    AddressHeader h;
-    h.present = true;
-    h.reserved = in.readU8();
-    h.countryCount = in.readU8();
-    h.regionCount = in.readU16();
-    h.cityCount = in.readU32();
-    h.stringCount = in.readU32();
-    h.countryOffset = in.readU32();
-    h.regionOffset = in.readU32();
-    h.cityOffset = in.readU32();
-    h.stringBytes = in.readU32();
-    h.reserved2 = in.readU32();
-    return h;
-}
 
 uint32_t crcRegister(std::span<const uint8_t> bytes) {
     // The register runs over the file with its own field taken as zero.
@@ -721,8 +404,8 @@ double unitsToDegrees(int64_t units, uint8_t bits) {
     return static_cast<double>(units) * 360.0 / std::ldexp(1.0, bits);
 }
 
-const RoadEntry* findRoad(const Level& level, uint32_t roadIndex) {
-    const std::vector<RoadEntry>& roads = level.routingTotals.roads;
+const RoutingRoad* findRoad(const Level& level, uint32_t roadIndex) {
+    const std::vector<RoutingRoad>& roads = level.routing.roads;
     if (roadIndex == 0 || roadIndex > roads.size())
         return nullptr;
     return &roads[roadIndex - 1];

@@ -1,7 +1,5 @@
 // The bundled example town compiled by the real executable and read back with
 // the format reader.
-#include "format/address.h"
-#include "format/routing.h"
 #include "format/zelfile.h"
 #include "support/files.h"
 #include "support/run.h"
@@ -109,8 +107,8 @@ TEST(Example, AddressIndexAndRoutingGraphMatchTheMap) {
     const format::ZelFile zel = format::readZel(test::readFile(dir / "brookfield.zel"));
     ASSERT_FALSE(zel.levels.empty());
 
-    const format::AddressSection address = format::readAddressSection(zel.levels[0].address);
-    EXPECT_TRUE(address.valid());
+    EXPECT_TRUE(zel.valid());
+    const format::AddressSection& address = zel.levels[0].address;
     // Street names, normalised and sorted; the code page's letters intact.
     EXPECT_EQ(address.strings, (std::vector<std::u16string>{u"Bridge Road", u"Main Street",
                                                             u"Mill Lane", u"M\u00FChlweg"}));
@@ -139,15 +137,14 @@ TEST(Example, AddressIndexAndRoutingGraphMatchTheMap) {
     ASSERT_EQ(lakeside.houses[0].houses.size(), 1u);
     EXPECT_EQ(lakeside.houses[0].houses[0].name, u"7b");
 
-    const format::RoutingSection routing = format::decodeRouting(zel.levels[0].routing, 0);
-    EXPECT_TRUE(routing.problems.empty());
+    const format::RoutingSection& routing = zel.levels[0].routing;
     // Roads 100 to 103; boundary nodes 1, 6 and 7.
     EXPECT_EQ(routing.header.roadCount, 4u);
     EXPECT_EQ(routing.header.externNodeCount, 3u);
     EXPECT_GT(routing.header.externCostCount, 0u);
     // Upper levels carry no routing and no address data.
-    EXPECT_EQ(zel.levels[1].routing.size(), 44u);
-    EXPECT_EQ(zel.levels[1].address.size(), 36u);
+    EXPECT_EQ(zel.levels[1].routingBytes, 44u);
+    EXPECT_EQ(zel.levels[1].address.size, 36u);
 }
 
 TEST(Example, MapWithoutObjectsGivesTheBareFile) {

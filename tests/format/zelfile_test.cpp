@@ -307,31 +307,23 @@ TEST(ReadZel, ValidFileDecodesCompletely) {
     EXPECT_EQ(l0.dataOffset, 456u + 8 + 2 * sampleChars.size() + 40 + 16 + 40 + 8);
     EXPECT_EQ(l0.routingOffset, b.routingAt[0]);
     EXPECT_EQ(l0.routingBytes, 243u);
-    EXPECT_EQ(l0.addressBytes, 160u);
-    EXPECT_EQ(l0.routingHeader.roadCount, 2u);
-    EXPECT_EQ(l0.routingHeader.nodeArcCount, 3u);
-    EXPECT_EQ(l0.routingHeader.largestCost, 150u);
-    EXPECT_EQ(l0.AddressFileHeader.countryCount, 1);
-    EXPECT_EQ(l0.AddressFileHeader.stringBytes, 9u);
-    EXPECT_EQ(l0.routing.size(), 243u);
-    EXPECT_EQ(l0.address.size(), 160u);
-    const RoutingTotals& rt = l0.routingTotals;
-    EXPECT_TRUE(rt.walked);
-    ASSERT_EQ(rt.roads.size(), 2u);
-    EXPECT_EQ(rt.roads[1].roadFlags, 1);
-    EXPECT_EQ(findRoad(l0, 1), &rt.roads[0]);
+    const RoutingSection& routing = l0.routing;
+    EXPECT_TRUE(routing.complete);
+    EXPECT_EQ(routing.header.largestCost, 150u);
+    ASSERT_EQ(routing.roads.size(), 2u);
+    EXPECT_EQ(routing.roads[1].roadFlags, 1);
+    EXPECT_EQ(findRoad(l0, 1), &routing.roads[0]);
     EXPECT_EQ(findRoad(l0, 0), nullptr);
     EXPECT_EQ(findRoad(l0, 3), nullptr);
-    EXPECT_EQ(rt.arcs, 4u);
-    EXPECT_EQ(rt.boundaryCostEntries, 2u);
-    EXPECT_EQ(rt.adjustmentEntries, 1u);
-    EXPECT_EQ(rt.replacementEntries, 2u);
-    const AddressTotals& at = l0.addressTotals;
-    EXPECT_TRUE(at.walked);
-    EXPECT_EQ(at.cityRecords, 1u);
-    EXPECT_EQ(at.regionRecords, 1u);
-    EXPECT_EQ(at.countryRecords, 1u);
-    EXPECT_EQ(at.objects, 1u);
+    EXPECT_EQ(routing.nodeArcs.size(), 3u);
+    EXPECT_EQ(routing.restrictions.size(), 2u);
+    const AddressSection& address = l0.address;
+    EXPECT_TRUE(address.complete);
+    EXPECT_EQ(address.size, 160u);
+    EXPECT_EQ(address.header.stringBytes, 9u);
+    ASSERT_EQ(address.cities.size(), 1u);
+    EXPECT_EQ(address.cities[0].streets.size(), 1u);
+    EXPECT_EQ(address.countries.size(), 1u);
     ASSERT_EQ(l0.blocks.size(), 2u);
 
     const Block& block = l0.blocks[0];
@@ -371,10 +363,10 @@ TEST(ReadZel, ValidFileDecodesCompletely) {
 
     const Level& l1 = file.levels[1];
     EXPECT_EQ(l1.dataOffset, b.addressAt[0] + 160);
-    EXPECT_TRUE(l1.routingTotals.walked);
-    EXPECT_TRUE(l1.addressTotals.walked);
+    EXPECT_TRUE(l1.routing.complete);
+    EXPECT_TRUE(l1.address.complete);
     EXPECT_EQ(l1.routingBytes, 44u);
-    EXPECT_EQ(l1.addressBytes, 36u);
+    EXPECT_EQ(l1.address.size, 36u);
     ASSERT_EQ(l1.blocks.size(), 1u);
     EXPECT_EQ(l1.blocks[0].square, -35);
     const Record& plain = l1.blocks[0].records.at(0);
@@ -528,18 +520,19 @@ const Corruption corruptions[] = {
     {"address sections out of order", At::address0, 28, set0 + 0xFF, At::address0, 16,
      "out of order"},
     {"speed class", At::routing0, 44, set0 + 8, At::routing0, 44, "speed class 8 above 7"},
-    {"boundary nodes", At::routing0, 64, set0 + 0, At::routing0, 64, "nodes not ascending"},
-    {"cost lists", At::routing0, 94, set0 + 0, At::routing0, 94, "cost lists not ascending"},
+    {"boundary nodes", At::routing0, 64, set0 + 0, At::routing0, 64, "node 0 out of order"},
+    {"cost lists", At::routing0, 94, set0 + 0, At::routing0, 94, "list of node 0 out of order"},
     {"largest cost", At::routing0, 40, 1, At::routing0, 40, "largest cost 151"},
     {"reserved cost field", At::routing0, 82, 1, At::routing0, 82, "reserved field"},
     {"routing section 4 offset", At::routing0, 8, 1, At::routing0, 8, "section 4 offset 69"},
-    {"restrictions unsorted", At::routing0, 235, set0 + 0, At::routing0, 223, "not sorted"},
+    {"restrictions unsorted", At::routing0, 235, set0 + 0, At::routing0, 223, "restriction out"},
     {"arcs past the data", At::routing0, 150, set0 + 0xFF, At::routing0, 150, "arc lists run"},
-    {"string length", At::address0, 36, 1, At::address0, 47, "strings end at 11"},
-    {"city kinds", At::address0, 94, 1, At::address0, 83, "kinds not 1, 2 and 3"},
-    {"city objects", At::address0, 90, set0 + 0xFF, At::address0, 83, "city objects at 255"},
-    {"region's children", At::address0, 141, 1, At::address0, 149, "count 2 children"},
-    {"country's children", At::address0, 156, set0 + 0, At::address0, 149, "children at 0"},
+    {"string length", At::address0, 36, 1, At::address0, 36, "string 0 runs past"},
+    {"city kinds", At::address0, 94, 1, At::address0, 83, "kind records out of order"},
+    {"city objects", At::address0, 90, set0 + 0xFF, At::address0, 83, "starts outside the object"},
+    {"house kind's objects", At::address0, 126, set0 + 0xFF, At::address0, 83, "3 at 255 outside"},
+    {"region's children", At::address0, 141, 1, At::address0, 138, "claims 2 city records"},
+    {"country's children", At::address0, 156, set0 + 0, At::address0, 149, "points at no region"},
 };
 
 TEST(ReadZel, CorruptionsAreReportedWhereTheyLie) {
@@ -576,7 +569,8 @@ TEST(ReadZel, LevelDataMustFollowEachOtherToTheEnd) {
     levels = sampleLevels();
     levels[1].routing.push_back(0);
     b = build(sampleChars, levels);
-    EXPECT_TRUE(hasProblem(readZel(b.bytes), b.routingAt[1] + 44, "1 bytes after the routing"));
+    EXPECT_TRUE(
+        hasProblem(readZel(b.bytes), b.routingAt[1] + 44, "1 bytes after the last routing"));
 }
 
 TEST(ReadZel, ShortOrAbsentHeaderStopsEarly) {

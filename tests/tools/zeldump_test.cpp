@@ -642,19 +642,24 @@ TEST_F(Example, DamagedFilesAreReportedByTheToolWithOffsets) {
         const char* name;
         size_t keep;      // bytes kept from the start, or npos for all
         size_t flip;      // byte changed, or npos
+        uint8_t mask;     // what the change flips
         bool fixCrcAfter; // so that the structure, not the CRC, is at fault
         const char* expected;
     };
     const format::ZelFile zel = format::readZel(bytes);
     ASSERT_FALSE(zel.levels.empty());
+    // The count of the region that owns both towns.
+    const format::AddressNode& region = zel.levels[0].address.regions.at(0);
+    const size_t cities = region.offset + 1 + 2 * region.name.size();
     const size_t none = std::string::npos;
     const Case cases[] = {
-        {"empty", 0, none, false, "byte 0 (0x0): file ends inside the 456-byte header"},
-        {"half", bytes.size() / 2, none, false, "invalid"},
-        {"crc", none, 5, false, "byte 4 (0x4): CRC"},
-        {"level tag", none, zel.levels[0].directoryOffset, true, "level header tag"},
-        {"block tag", none, zel.levels[0].blocks[0].offset + 1, true, "block tag"},
-        {"directory count", none, zel.levels[0].directoryOffset + 8, true, "invalid"},
+        {"empty", 0, none, 0, false, "byte 0 (0x0): file ends inside the 456-byte header"},
+        {"half", bytes.size() / 2, none, 0, false, "invalid"},
+        {"crc", none, 5, 0x21, false, "byte 4 (0x4): CRC"},
+        {"level tag", none, zel.levels[0].directoryOffset, 0x21, true, "level header tag"},
+        {"block tag", none, zel.levels[0].blocks[0].offset + 1, 0x21, true, "block tag"},
+        {"directory count", none, zel.levels[0].directoryOffset + 8, 0x21, true, "invalid"},
+        {"town without region", none, cities, 0x03, true, "count 1 children, the header 2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -662,7 +667,7 @@ TEST_F(Example, DamagedFilesAreReportedByTheToolWithOffsets) {
         if (c.keep != none)
             damaged.resize(c.keep);
         if (c.flip != none)
-            damaged[c.flip] ^= 0x21;
+            damaged[c.flip] ^= c.mask;
         if (c.fixCrcAfter)
             test::fixCrc(damaged);
         test::writeFile(dir->path() / "damaged.zel", damaged);
@@ -721,7 +726,7 @@ std::vector<uint8_t> withSections(const test::ByteVector& bytes, const Bytes& ro
     const format::ZelFile zel = format::readZel(bytes);
     const format::Level& first = zel.levels.at(0);
     const uint64_t begin = first.routingOffset;
-    const uint64_t end = first.addressOffset + first.addressBytes;
+    const uint64_t end = first.addressOffset + first.address.size;
     std::vector<uint8_t> out(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(begin));
     out.insert(out.end(), routing.begin(), routing.end());
     out.insert(out.end(), address.begin(), address.end());
@@ -774,8 +779,8 @@ TEST_F(Example, RoutingAndAddressCountsComeFromTheirSections) {
     EXPECT_NE(json.out.find("\"arcs\": 2"), std::string::npos);
     EXPECT_NE(json.out.find("\"objects\": 1"), std::string::npos);
 
-    // An arc to a node that does not exist breaks no rule of the layout, but
-    // the routing decoder sees it: reported once, at the arc's target.
+    // An arc to a node that does not exist is reported once, at the arc's
+    // target.
     const std::vector<uint8_t> broken =
         withSections(bytes, twoNodeRouting(5), test::sampleAddressSection());
     test::writeFile(dir->path() / "broken.zel", broken);

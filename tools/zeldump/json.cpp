@@ -181,8 +181,8 @@ void writeRouting(JsonWriter& w, const format::Level& level) {
     w.endObject();
 }
 
-void writeAddress(JsonWriter& w, const Inspection& inspection, size_t position) {
-    const AddressCounts a = addressCounts(inspection, position);
+void writeAddress(JsonWriter& w, const format::Level& level) {
+    const AddressCounts a = addressCounts(level);
     w.key("address").beginObject(true);
     w.key("strings").unsignedNumber(a.strings);
     w.key("cities").unsignedNumber(a.cities);
@@ -220,10 +220,10 @@ void writeLevel(JsonWriter& w, const Inspection& inspection, size_t position,
     w.key("routing").unsignedNumber(level.routingOffset);
     w.key("address").unsignedNumber(level.addressOffset);
     w.endObject();
-    if (level.routingHeader.present)
+    if (level.routing.header.present)
         writeRouting(w, level);
-    if (level.AddressFileHeader.present)
-        writeAddress(w, inspection, position);
+    if (level.address.header.present)
+        writeAddress(w, level);
     if (request.records || request.square) {
         w.key("blocks").beginArray();
         for (const format::Block& block : level.blocks) {

@@ -27,8 +27,7 @@ bool isEmpty(const format::AddressHeader& h) {
            h.countryOffset == 0;
 }
 
-std::string levelText(const Inspection& inspection, size_t position) {
-    const format::Level& level = inspection.zel.levels[position];
+std::string levelText(const format::Level& level, size_t position) {
     std::string text = "level " + num(position) + " (index " + num(level.index) +
                        "): " + num(level.bits) + " bits, " + num(level.squareSize) + "\" squares";
     const int64_t columns = int64_t{level.c1} - level.c0 + 1;
@@ -44,9 +43,10 @@ std::string levelText(const Inspection& inspection, size_t position) {
             ", polygons " + num(records.polygons) + "\n";
     // Upper levels carry bare routing and address headers; "none" says so
     // without a row of zeros.
-    if (level.routingHeader.present && isEmpty(level.routingHeader)) {
+    const format::RoutingHeader& routing = level.routing.header;
+    if (routing.present && isEmpty(routing)) {
         text += "  routing: none\n";
-    } else if (level.routingHeader.present) {
+    } else if (routing.present) {
         const RoutingCounts r = routingCounts(level);
         text += "  routing: roads " + num(r.roads) + ", nodes " + num(r.nodes) + ", arcs " +
                 maybe(r.arcs) + ", adjustments " + num(r.adjustments) + ", replacements " +
@@ -54,10 +54,11 @@ std::string levelText(const Inspection& inspection, size_t position) {
                 ", boundary costs " + maybe(r.boundaryCosts) + " (largest " + num(r.largestCost) +
                 "), restrictions " + num(r.restrictions) + "\n";
     }
-    if (level.AddressFileHeader.present && isEmpty(level.AddressFileHeader)) {
+    const format::AddressHeader& address = level.address.header;
+    if (address.present && isEmpty(address)) {
         text += "  address: none\n";
-    } else if (level.AddressFileHeader.present) {
-        const AddressCounts a = addressCounts(inspection, position);
+    } else if (address.present) {
+        const AddressCounts a = addressCounts(level);
         text += "  address: strings " + num(a.strings) + ", cities " + num(a.cities) +
                 ", regions " + num(a.regions) + ", countries " + num(a.countries) + ", objects " +
                 maybe(a.objects) + "\n";
@@ -82,7 +83,7 @@ std::string summaryText(const Inspection& inspection, std::optional<uint32_t> le
     }
     for (size_t k = 0; k < zel.levels.size(); ++k) {
         if (!level || *level == k)
-            text += levelText(inspection, k);
+            text += levelText(zel.levels[k], k);
     }
     if (zel.valid())
         text += "valid\n";

@@ -268,7 +268,7 @@ std::string svgText(const Inspection& inspection, const SvgRequest& request) {
             for (const Point& q : item.points)
                 widen(static_cast<double>(q.x), static_cast<double>(q.y));
             if (record.kind == layout::recordLine) {
-                const format::RoadEntry* road =
+                const format::RoutingRoad* road =
                     record.hasRouting ? format::findRoad(level, record.roadId) : nullptr;
                 item.roadClass = road != nullptr ? std::optional<uint8_t>(road->roadClass)
                                                  : classOfRoadType(record.type);

@@ -1,9 +1,5 @@
 #include "tools/zeldump/view.h"
 
-#include "format/address.h"
-#include "format/routing.h"
-
-#include <algorithm>
 #include <cmath>
 
 namespace zel::dump {
@@ -81,8 +77,8 @@ RecordCounts countRecords(const format::Level& level) {
 }
 
 RoutingCounts routingCounts(const format::Level& level) {
-    const format::RoutingHeader& h = level.routingHeader;
-    const format::RoutingTotals& t = level.routingTotals;
+    const format::RoutingSection& routing = level.routing;
+    const format::RoutingHeader& h = routing.header;
     RoutingCounts counts;
     counts.roads = h.roadCount;
     counts.nodes = h.nodeArcCount;
@@ -92,69 +88,40 @@ RoutingCounts routingCounts(const format::Level& level) {
     counts.boundaryCostLists = h.externCostCount;
     counts.largestCost = h.largestCost;
     counts.restrictions = h.restrictionCount;
-    if (t.walked) {
-        counts.arcs = t.arcs;
-        counts.boundaryCosts = t.boundaryCostEntries;
+    if (routing.complete) {
+        counts.arcs = 0;
+        for (const std::vector<format::RoutingArc>& arcs : routing.nodeArcs)
+            *counts.arcs += arcs.size();
+        counts.boundaryCosts = 0;
+        for (const format::RoutingCostList& list : routing.externCosts)
+            *counts.boundaryCosts += list.costs.size();
     }
     return counts;
 }
 
-AddressCounts addressCounts(const Inspection& inspection, size_t position) {
-    const format::Level& level = inspection.zel.levels.at(position);
-    const format::AddressHeader& h = level.AddressFileHeader;
+AddressCounts addressCounts(const format::Level& level) {
+    const format::AddressSection& address = level.address;
+    const format::AddressHeader& h = address.header;
     AddressCounts counts;
     counts.strings = h.stringCount;
     counts.cities = h.cityCount;
     counts.regions = h.regionCount;
     counts.countries = h.countryCount;
-    // The decoder counts the objects written; the cities' kind records also
-    // count houses left out for want of their street.
-    if (position < inspection.addressObjects.size() && inspection.addressObjects[position])
-        counts.objects = inspection.addressObjects[position];
-    else if (level.addressTotals.walked)
-        counts.objects = level.addressTotals.objects;
+    // The objects written: houses left out for want of their street are
+    // counted by the cities' kind records but not here.
+    if (address.complete) {
+        counts.objects = 0;
+        for (const format::AddressCity& city : address.cities) {
+            *counts.objects += city.points.size() + city.streets.size();
+            for (const format::AddressStreetHouses& street : city.houses)
+                *counts.objects += street.houses.size();
+        }
+    }
     return counts;
 }
 
 Inspection inspect(std::string name, std::span<const uint8_t> bytes) {
-    Inspection inspection{std::move(name), format::readZel(bytes), {}};
-    format::ZelFile& zel = inspection.zel;
-    const auto clean = [&](uint64_t begin, uint64_t size) {
-        return std::none_of(zel.problems.begin(), zel.problems.end(),
-                            [&](const format::Problem& p) {
-                                return p.offset >= begin && p.offset - begin <= size;
-                            });
-    };
-    std::vector<format::Problem> found;
-    for (const format::Level& level : zel.levels) {
-        std::optional<uint64_t> objects;
-        if (level.routingHeader.present && level.routingTotals.walked &&
-            clean(level.routingOffset, level.routing.size())) {
-            const format::RoutingSection routing =
-                format::decodeRouting(level.routing, level.routingOffset);
-            found.insert(found.end(), routing.problems.begin(), routing.problems.end());
-        }
-        if (level.AddressFileHeader.present && level.addressTotals.walked &&
-            !level.address.empty() && clean(level.addressOffset, level.address.size())) {
-            const format::AddressSection address =
-                format::readAddressSection(level.address, level.addressOffset);
-            found.insert(found.end(), address.problems.begin(), address.problems.end());
-            uint64_t count = 0;
-            for (const format::AddressCity& city : address.cities) {
-                count += city.points.size() + city.streets.size();
-                for (const format::AddressStreetHouses& street : city.houses)
-                    count += street.houses.size();
-            }
-            objects = count;
-        }
-        inspection.addressObjects.push_back(objects);
-    }
-    zel.problems.insert(zel.problems.end(), found.begin(), found.end());
-    // In file order, as one would walk them with a hex viewer.
-    std::stable_sort(
-        zel.problems.begin(), zel.problems.end(),
-        [](const format::Problem& a, const format::Problem& b) { return a.offset < b.offset; });
-    return inspection;
+    return {std::move(name), format::readZel(bytes)};
 }
 
 } // namespace zel::dump

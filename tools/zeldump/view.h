@@ -48,7 +48,7 @@ struct RecordCounts {
 RecordCounts countRecords(const format::Level& level);
 
 // The routing counts of a level. The header's counts are always there; the
-// totals that need a walk over the sections are empty when it failed.
+// totals over the lists are empty when the sections could not all be read.
 struct RoutingCounts {
     uint64_t roads = 0;
     uint64_t nodes = 0;
@@ -70,21 +70,16 @@ struct AddressCounts {
     std::optional<uint64_t> objects;
 };
 
-// A file as zeldump reports it: the main-file reader's view, completed by
-// the full decoders of the routing and address sections.
+// A file as zeldump reports it: its name and what the main-file reader makes
+// of it.
 struct Inspection {
     std::string name; // the file name as UTF-8
     format::ZelFile zel;
-    // Per level: the address objects the address decoder found, when it ran.
-    std::vector<std::optional<uint64_t>> addressObjects;
 };
 
-// The section decoders run on a section only where the main-file reader
-// found nothing wrong in it; their problems join the file's, so that each
-// fault is reported once, by the reader that sees it first.
 Inspection inspect(std::string name, std::span<const uint8_t> bytes);
 
 RoutingCounts routingCounts(const format::Level& level);
-AddressCounts addressCounts(const Inspection& inspection, size_t level);
+AddressCounts addressCounts(const format::Level& level);
 
 } // namespace zel::dump
