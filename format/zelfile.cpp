@@ -264,7 +264,6 @@ private:
                    "routing data at " + dec(end) + " beyond the end of the file");
             return;
         }
-        level.blockBytes = end - begin;
         uint64_t expected = begin;
         bool synced = true;
         for (size_t i = 0; i < level.blocks.size(); ++i) {

@@ -45,7 +45,6 @@ struct Level {
     // address data. The address data ends after its last country record
     // (address.size), so the next level's start is known without guessing.
     uint64_t dataOffset = 0;
-    uint64_t blockBytes = 0;
     uint64_t routingBytes = 0;
     // Their problems are the file's too, with the same offsets.
     RoutingSection routing;
