@@ -91,9 +91,8 @@ public:
                                         ? countriesEnd.has_value()
                                         : filled(countriesEnd, body.size(), "country");
         if (citiesWhole && regionsWhole && countriesWhole) {
-            linkChildren(out.regions, regionStarts, cityStarts, *regionsEnd, "region", "city");
-            linkChildren(out.countries, countryStarts, regionStarts, *countriesEnd, "country",
-                         "region");
+            linkChildren(out.regions, regionStarts, cityStarts, "region", "city");
+            linkChildren(out.countries, countryStarts, regionStarts, "country", "region");
         }
         // The object section starts where the strings end.
         if (stringsWhole && citiesWhole) {
@@ -109,6 +108,10 @@ private:
     // `relative` ones from the end of the header, as the section stores them.
     void report(uint64_t relative, std::string what) {
         out.problems.push_back({base + addressHeaderSize + relative, std::move(what)});
+    }
+
+    void warn(uint64_t relative, std::string what) {
+        out.warnings.push_back({base + addressHeaderSize + relative, std::move(what)});
     }
 
     bool readHeader() {
@@ -214,18 +217,16 @@ private:
     }
 
     // Each node points at the start of its first child's record, and its
-    // children follow one another; no child belongs to two nodes. In a main
-    // file the nodes together own every child. `end` is where the nodes'
-    // records end.
+    // children follow one another; no child belongs to two nodes. A child that
+    // no node lists is a warning: the writer leaves out an owner of unknown
+    // parentage after its children were written, and they stay readable.
     void linkChildren(std::vector<AddressNode>& nodes, const std::vector<uint64_t>& own,
-                      const std::vector<uint64_t>& childStarts, uint64_t end,
-                      const std::string& what, const std::string& childWhat) {
+                      const std::vector<uint64_t>& childStarts, const std::string& what,
+                      const std::string& childWhat) {
         bool linked = true;
-        uint64_t children = 0;
         std::vector<std::pair<uint64_t, size_t>> ranges; // first child, node
         for (size_t i = 0; i < nodes.size(); ++i) {
             AddressNode& node = nodes[i];
-            children += node.childCount;
             const std::string name = what + " " + dec(static_cast<int64_t>(i));
             const auto at = node.childPos < 0
                                 ? childStarts.end()
@@ -260,12 +261,28 @@ private:
             }
             owned = std::max(owned, first + nodes[i].childCount);
         }
-        // Ranges that fit and do not overlap can only fall short of the
-        // children, leaving some without an owner.
-        if (container == AddressContainer::mainFile && linked && children != childStarts.size())
-            report(end, what + " records count " + dec(static_cast<int64_t>(children)) +
-                            " children, the header " +
-                            dec(static_cast<int64_t>(childStarts.size())));
+        if (linked)
+            warnOrphans(ranges, nodes, childStarts, what, childWhat);
+    }
+
+    // Ranges that fit and do not overlap can only fall short of the
+    // children, leaving some without an owner.
+    void warnOrphans(const std::vector<std::pair<uint64_t, size_t>>& ranges,
+                     const std::vector<AddressNode>& nodes,
+                     const std::vector<uint64_t>& childStarts, const std::string& what,
+                     const std::string& childWhat) {
+        uint64_t next = 0; // the first child not yet known to have an owner
+        const auto orphansBefore = [&](uint64_t first) {
+            for (; next < first; ++next)
+                warn(childStarts[next], childWhat + " " + dec(static_cast<int64_t>(next)) +
+                                            " belongs to no " + what +
+                                            ": its owner was left out of the file");
+        };
+        for (const auto& [first, i] : ranges) {
+            orphansBefore(first);
+            next = std::max(next, first + nodes[i].childCount);
+        }
+        orphansBefore(childStarts.size());
     }
 
     // Marks [from, from + length) of the object section (positions from the

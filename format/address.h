@@ -120,14 +120,17 @@ struct AddressSection {
     // city left out for an unknown region lie there.
     uint64_t unreferencedObjectBytes = 0;
     std::vector<Problem> problems;
+    // What is odd but readable: a city (region) that no region (country)
+    // lists, because its owner was left out of the file after it was
+    // written. Its addresses stay findable through the city section.
+    std::vector<Problem> warnings;
 
     bool valid() const { return problems.empty(); }
 };
 
 // Where the section lies. An address file holds the section alone, so bytes
 // after the last country are a fault; in a main file the next level's data
-// follows it. A main file must also give every city and region an owner,
-// while an address file may keep a city whose region was left out as unknown.
+// follows it.
 enum class AddressContainer { addressFile, mainFile };
 
 // `bytes` start with the "BADR" header; `base` is added to every offset the

@@ -64,8 +64,11 @@ public:
         const uint64_t directoryEnd = readDirectory();
         readLevelData(directoryEnd);
         // In file order, as one would walk them with a hex viewer.
-        std::stable_sort(out.problems.begin(), out.problems.end(),
-                         [](const Problem& a, const Problem& b) { return a.offset < b.offset; });
+        const auto byOffset = [](const Problem& a, const Problem& b) {
+            return a.offset < b.offset;
+        };
+        std::stable_sort(out.problems.begin(), out.problems.end(), byOffset);
+        std::stable_sort(out.warnings.begin(), out.warnings.end(), byOffset);
     }
 
 private:
@@ -371,6 +374,8 @@ private:
         const uint64_t at = level.addressOffset;
         level.address = readAddressSection(from(at), at, AddressContainer::mainFile);
         adopt(level.address.problems);
+        out.warnings.insert(out.warnings.end(), level.address.warnings.begin(),
+                            level.address.warnings.end());
         if (level.address.size == 0)
             return std::nullopt;
         return at + level.address.size;

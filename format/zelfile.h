@@ -63,6 +63,8 @@ struct ZelFile {
     std::u16string chars;
     std::vector<Level> levels;
     std::vector<Problem> problems; // in file order
+    // Odd but readable, in file order: they do not make the file invalid.
+    std::vector<Problem> warnings;
 
     bool valid() const { return problems.empty(); }
 };

@@ -659,7 +659,7 @@ TEST_F(Example, DamagedFilesAreReportedByTheToolWithOffsets) {
         {"level tag", none, zel.levels[0].directoryOffset, 0x21, true, "level header tag"},
         {"block tag", none, zel.levels[0].blocks[0].offset + 1, 0x21, true, "block tag"},
         {"directory count", none, zel.levels[0].directoryOffset + 8, 0x21, true, "invalid"},
-        {"town without region", none, cities, 0x03, true, "count 1 children, the header 2"},
+        {"region claims a third town", none, cities, 0x01, true, "claims 3 city records"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -869,6 +869,43 @@ TEST_F(Example, UsageErrorsExitWithTwo) {
     // "--" ends the options, so a file may start with a hyphen.
     fs::copy_file(zelPath(), dir->path() / "-odd.zel", fs::copy_options::overwrite_existing);
     EXPECT_EQ(zeldump({"--", "-odd.zel"}).exitCode, 0);
+}
+
+// A region naming an unknown country is left out after its cities were
+// written: the city stays in the file, findable through the city section,
+// and the inspector reports it as a warning at the city's record, not as a
+// fault.
+TEST(Inspector, ACityWhoseRegionWasLeftOutIsAWarning) {
+    test::TempDir dir;
+    fs::create_directories(dir / "in/maps");
+    test::writeText(dir / "in/maps/orphan.mp",
+                    "[IMG ID]\nLevels=2\nLevel0=24\n[END-IMG ID]\n"
+                    "[Countries]\nCountry1=Land\n[END-Countries]\n"
+                    "[Regions]\nRegion1=Nowhere\nCountryIdx1=-5\n[END-Regions]\n"
+                    "[Cities]\nCity1=Lost\nRegionIdx1=1\n[END-Cities]\n"
+                    "[POI]\nType=0x2f00\nCityIdx=1\nStreetDesc=Main\nHouseNumber=4\n"
+                    "Data0=(50.1,8.6)\n[END]\n");
+    const test::RunResult compile = test::runProgram(MP2ZEL_EXE, dir.path(), {});
+    ASSERT_EQ(compile.exitCode, 0) << compile.out;
+    EXPECT_NE(compile.out.find(" Unknown owner ID -6"), std::string::npos) << compile.out;
+
+    const format::ZelFile zel = format::readZel(test::readFile(dir / "orphan.zel"));
+    EXPECT_TRUE(zel.valid());
+    const format::AddressSection& address = zel.levels.at(0).address;
+    ASSERT_EQ(address.cities.size(), 1u);
+    EXPECT_EQ(address.cities[0].name, u"Lost");
+    EXPECT_EQ(address.cities[0].houses.at(0).houses.at(0).name, u"4");
+    EXPECT_TRUE(address.regions.empty());
+    ASSERT_EQ(zel.warnings.size(), 1u);
+    EXPECT_EQ(zel.warnings[0].offset, address.cities[0].offset);
+
+    const test::RunResult summary = test::runProgram(ZELDUMP_EXE, dir.path(), {"orphan.zel"});
+    EXPECT_EQ(summary.exitCode, 0);
+    EXPECT_NE(summary.out.find("valid\n1 warnings\n  byte " +
+                               std::to_string(address.cities[0].offset) + " (0x"),
+              std::string::npos)
+        << summary.out;
+    EXPECT_NE(summary.out.find("city 0 belongs to no region"), std::string::npos);
 }
 
 } // namespace

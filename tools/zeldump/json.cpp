@@ -83,9 +83,9 @@ namespace {
 // level unit (2^26 to the turn).
 constexpr int degreeDecimals = 7;
 
-void writeProblems(JsonWriter& w, const format::ZelFile& zel) {
-    w.key("problems").beginArray();
-    for (const format::Problem& p : zel.problems) {
+void writeProblems(JsonWriter& w, const char* key, const std::vector<format::Problem>& problems) {
+    w.key(key).beginArray();
+    for (const format::Problem& p : problems) {
         w.beginObject(true);
         w.key("offset").unsignedNumber(p.offset);
         w.key("what").string(p.what);
@@ -244,7 +244,8 @@ std::string jsonText(const Inspection& inspection, const JsonRequest& request) {
     w.key("file").string(inspection.name);
     w.key("size").unsignedNumber(zel.size);
     w.key("valid").boolean(zel.valid());
-    writeProblems(w, zel);
+    writeProblems(w, "problems", zel.problems);
+    writeProblems(w, "warnings", zel.warnings);
     w.key("version").string(std::to_string(zel.version[0]) + "." + std::to_string(zel.version[1]));
     w.key("banner").string(bannerText(zel.banner));
     w.key("crc").beginObject(true);

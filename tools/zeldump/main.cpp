@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
         std::string text = "wrote " + platform::toUtf8(out) + ": level " + std::to_string(level);
         if (!zel.valid())
             text += "\n" + name + " is invalid: " + std::to_string(zel.problems.size()) +
-                    " problems\n" + dump::problemText(zel);
+                    " problems\n" + dump::problemText(zel.problems);
         else
             text += "\n";
         print(text);

@@ -88,13 +88,15 @@ std::string summaryText(const Inspection& inspection, std::optional<uint32_t> le
     if (zel.valid())
         text += "valid\n";
     else
-        text += "invalid: " + num(zel.problems.size()) + " problems\n" + problemText(zel);
+        text += "invalid: " + num(zel.problems.size()) + " problems\n" + problemText(zel.problems);
+    if (!zel.warnings.empty())
+        text += num(zel.warnings.size()) + " warnings\n" + problemText(zel.warnings);
     return text;
 }
 
-std::string problemText(const format::ZelFile& zel) {
+std::string problemText(const std::vector<format::Problem>& problems) {
     std::string text;
-    for (const format::Problem& p : zel.problems) {
+    for (const format::Problem& p : problems) {
         char offset[48];
         std::snprintf(offset, sizeof offset,
                       "  byte %llu (0x%llX): ", static_cast<unsigned long long>(p.offset),

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zel::dump {
 
@@ -13,6 +14,6 @@ namespace zel::dump {
 std::string summaryText(const Inspection& inspection, std::optional<uint32_t> level);
 
 // One line per problem: "  byte 1234 (0x4D2): what".
-std::string problemText(const format::ZelFile& zel);
+std::string problemText(const std::vector<format::Problem>& problems);
 
 } // namespace zel::dump
