@@ -2,7 +2,7 @@
 
 #include "passes/analysis.h"
 #include "platform/console.h"
-#include "reader/parser.h"
+#include "support/maptext.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +20,7 @@ const std::string twoLevels = "[IMG ID]\nLevels=3\nLevel0=24\nLevel1=22\n[END-IM
 class AddressInfo : public testing::Test {
 protected:
     void build(const std::string& text) {
-        std::istringstream lines(twoLevels + text);
-        std::string line;
-        PolishParser parser(map);
-        while (std::getline(lines, line)) {
-            if (!line.empty())
-                parser.parseLine(line);
-        }
+        test::readMapText(map, twoLevels + text);
         countObjects(map);
         platform::ConsoleCapture capture;
         buildAddressInfo(map);

@@ -1,5 +1,7 @@
 #include "reader/parser.h"
 
+#include "support/maptext.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -8,15 +10,8 @@
 namespace zel {
 namespace {
 
-// Feeds the lines of `text` to a parser as the loader would; the parser is
-// returned with the object it is reading.
 PolishParser parseText(cMapPolish& map, const std::string& text) {
-    PolishParser parser(map);
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line))
-        parser.parseLine(line);
-    return parser;
+    return test::readMapText(map, text);
 }
 
 const std::string fourLevels =

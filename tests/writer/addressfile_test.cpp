@@ -5,8 +5,8 @@
 #include "passes/analysis.h"
 #include "platform/console.h"
 #include "platform/utf.h"
-#include "reader/parser.h"
 #include "support/files.h"
+#include "support/maptext.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -58,13 +58,7 @@ protected:
     // Reads `text` into the model as the loader would, then builds the
     // address index.
     void build(const std::string& text) {
-        std::istringstream lines(oneLevel + text);
-        std::string textLine;
-        PolishParser parser(map);
-        while (std::getline(lines, textLine)) {
-            if (!textLine.empty())
-                parser.parseLine(textLine);
-        }
+        test::readMapText(map, oneLevel + text);
         countObjects(map);
         platform::ConsoleCapture capture;
         buildAddressInfo(map);
