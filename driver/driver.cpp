@@ -60,12 +60,18 @@ void convertOneMap(const DriverState& state, const MapList& list, size_t i, uint
 }
 
 void perMapPhase(const DriverState& state) {
+    MapList list{state.inputFolder, {}};
+    const uint32_t counted = countMapFiles(state.inputFolder);
+    list.scan();
+    runPerMapPhase(state, list, counted);
+}
+
+} // namespace
+
+void runPerMapPhase(const DriverState& state, const MapList& list, uint32_t counted) {
     // A map added between the count and the listing must not make the
     // percentage divide by zero or pass 100.
-    MapList list{state.inputFolder, {}};
-    uint32_t count = countMapFiles(state.inputFolder);
-    list.scan();
-    count = std::max(count, static_cast<uint32_t>(list.names.size()));
+    const uint32_t count = std::max(counted, static_cast<uint32_t>(list.names.size()));
     uint32_t progress = 0;
     for (size_t i = 0; i < list.names.size(); ++i) {
         convertOneMap(state, list, i, progress / count);
@@ -74,8 +80,6 @@ void perMapPhase(const DriverState& state) {
     if (!list.names.empty())
         platform::printWide(driverMessages::processedFiles(count));
 }
-
-} // namespace
 
 std::u16string outputName(const std::u16string& outputFolder, const std::u16string& mapName) {
     std::u16string name = mapName;

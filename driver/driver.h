@@ -2,10 +2,19 @@
 // then compile every map of the input folder into a file of its own.
 #pragma once
 
+#include "driver/maplist.h"
+#include "driver/options.h"
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace zel {
+
+// The per-map phase over the maps of `list`. `counted` is how many maps the
+// folder held when they were counted, before they were listed; the
+// percentages are shares of the larger of the two numbers.
+void runPerMapPhase(const DriverState& state, const MapList& list, uint32_t counted);
 
 // The main file name for a map: the last ".mp" of `mapName` (ASCII case
 // ignored, so that Town.MP never overwrites its own input) and up to one

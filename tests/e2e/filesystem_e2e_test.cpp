@@ -83,16 +83,55 @@ TEST_F(FileSystem, OutputFolderThatIsAFileEndsTheRunWithCodeOne) {
     EXPECT_EQ(result.out, "");
 }
 
-TEST_F(FileSystem, ReadOnlyFoldersWhenPermissionsApply) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not restrict the superuser";
-    fs::permissions(dir / "in/maps", fs::perms::owner_write, fs::perm_options::remove);
-    const test::RunResult result = run();
-    fs::permissions(dir / "in/maps", fs::perms::owner_write, fs::perm_options::add);
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_NE(result.out.find("Can't write file: in/maps/a.mp0.blck\n"), std::string::npos);
-    EXPECT_NE(result.out.find("can't create file: b.zel\n"), std::string::npos);
-    EXPECT_FALSE(fs::exists(dir / "a.zel"));
+// Folders the run may not write into. Permissions do not restrict the
+// superuser, so as root the program runs as "nobody" (setpriv), for whom the
+// test's folders are opened up except the one made read-only.
+TEST_F(FileSystem, ReadOnlyFolders) {
+    std::vector<std::string> command = {MP2ZEL_EXE};
+    if (geteuid() == 0) {
+        if (!fs::exists("/usr/bin/setpriv"))
+            GTEST_SKIP() << "running as root without setpriv";
+        command = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                   MP2ZEL_EXE};
+    }
+    struct Case {
+        const char* folder;   // made read-only
+        const char* argument; // the output folder option
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"in/maps",
+         "",
+         {"Can't write file: in/maps/a.mp0.blck\n", "can't create file: a.zel\n",
+          "can't create file: b.zel\n"}},
+        {"out",
+         "-o[out]",
+         {"can't create file: " + cwd() + "out/a.zel\n",
+          "can't create file: " + cwd() + "out/b.zel\n"}},
+    };
+    const auto all = fs::perms::all;
+    fs::permissions(dir.path(), all);
+    fs::permissions(dir / "in", all);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        fs::create_directories(dir / "out");
+        fs::permissions(dir / "out", all);
+        fs::permissions(dir / "in/maps", all);
+        fs::permissions(dir / c.folder, fs::perms::others_write | fs::perms::owner_write,
+                        fs::perm_options::remove);
+        std::vector<std::string> arguments(command.begin() + 1, command.end());
+        if (*c.argument != '\0')
+            arguments.push_back(c.argument);
+        const test::RunResult result = test::runProgram(command.front(), dir.path(), arguments);
+        fs::permissions(dir / c.folder, all);
+        EXPECT_EQ(result.exitCode, 0);
+        for (const std::string& line : c.lines)
+            EXPECT_NE(result.out.find(line), std::string::npos) << line << result.out;
+        EXPECT_EQ(test::listNames(dir / "in/maps"), (std::vector<std::string>{"a.mp", "b.mp"}));
+        EXPECT_TRUE(test::listNames(dir / "out").empty());
+        EXPECT_FALSE(fs::exists(dir / "a.zel"));
+        fs::remove_all(dir / "out");
+    }
 }
 
 TEST_F(FileSystem, NamesWithBlanksAndNonAsciiCharacters) {
