@@ -90,8 +90,10 @@ private:
             return false;
         }
         Bytes data(getU16(header.data() + 4));
-        // A short character file would drop characters that labels need.
-        if (!readExact(file, data.data(), data.size()))
+        // A short character file would drop characters that labels need; so
+        // would a longer one, whose set outgrew the 16-bit length and wrapped.
+        uint8_t beyond = 0;
+        if (!readExact(file, data.data(), data.size()) || file.read(&beyond, 1) != 0)
             return false;
         std::u16string units;
         for (size_t i = 0; i + 1 < data.size(); i += 2) {

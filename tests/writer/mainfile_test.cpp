@@ -1,257 +1,141 @@
 #include "writer/mainfile.h"
 
-#include "format/bytes.h"
-#include "format/crc32.h"
+#include "platform/console.h"
 #include "platform/utf.h"
 #include "support/files.h"
+#include "support/filesizelimit.h"
 #include "support/tempdir.h"
+#include "writer/tiling.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <memory>
+#include <numeric>
 
 namespace zel {
 namespace {
 
-using test::ByteVector;
-
-struct IndexEntry {
-    int32_t square;
-    uint32_t offset;
-};
-
-ByteVector charFile(std::u16string_view chars) {
-    Bytes out;
-    putTag(out, "BCHR");
-    putU16(out, static_cast<uint16_t>(2 * chars.size()));
-    putU16(out, 0);
-    for (char16_t c : chars)
-        putU16(out, c);
-    return out;
-}
-
-ByteVector indexFile(uint8_t level, uint8_t bits, const std::vector<IndexEntry>& entries) {
-    Bytes out;
-    putTag(out, "BIDX");
-    putU8(out, level);
-    putU8(out, bits);
-    putU16(out, 0);
-    putU32(out, static_cast<uint32_t>(entries.size()));
-    putU32(out, 90);
-    putU32(out, 0);
-    putU32(out, 0);
-    for (int32_t v : {10, 20, 11, 21})
-        putI32(out, v);
-    for (const IndexEntry& e : entries) {
-        putI32(out, e.square);
-        putU32(out, e.offset);
-    }
-    return out;
-}
-
-ByteVector filled(size_t size, uint8_t seed) {
-    ByteVector bytes(size);
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<uint8_t>(seed + i * 7);
-    return bytes;
-}
-
-struct LevelFiles {
-    ByteVector index, block, routing, address, chars;
-};
+namespace fs = std::filesystem;
 
 class MainFile : public testing::Test {
 protected:
-    // Writes the side files of one level as the tiler would and records them.
-    void addLevel(const LevelFiles& files) {
-        const std::u16string mapPath = platform::fromSystemName((dir / "town.mp").string());
-        const auto level = static_cast<uint32_t>(writer.sideFiles.size());
-        writer.addSideFileNames(level, mapPath);
-        const SideFiles& group = writer.sideFiles.back();
-        test::writeFile(platform::toSystemName(group.indexFile), files.index);
-        test::writeFile(platform::toSystemName(group.blockFile), files.block);
-        test::writeFile(platform::toSystemName(group.routingFile), files.routing);
-        test::writeFile(platform::toSystemName(group.addressFile), files.address);
-        test::writeFile(platform::toSystemName(group.charFile), files.chars);
+    // Tiles one more level, a point of interest in each of `squares` squares,
+    // and records its side files, as the driver does.
+    SideFiles addLevel(int squares) {
+        const auto index = static_cast<uint32_t>(writer.sideFiles.size());
+        writer.map.levels.resize(index + 1);
+        mapLevel& level = writer.map.levels[index] = mapLevel();
+        level.bits = 20;
+        for (int i = 0; i < squares; ++i)
+            level.pois.emplace_back().pos = {10.5f + static_cast<float>(i), 20.5f};
+        level.bbox = {10.5f, 20.5f, level.pois.back().pos.x, 20.5f};
+        platform::ConsoleCapture console;
+        writeSquares(writer.map, mapPath, index, 3600, level.bits);
+        writer.addSideFileNames(index, mapPath);
+        return writer.sideFiles.back();
     }
 
-    bool write() { return writeMainFile(writer, output()); }
-    std::u16string output() const { return platform::fromSystemName((dir / "town.zel").string()); }
-    ByteVector written() const { return test::readFile(dir / "town.zel"); }
+    bool write() { return writeMainFile(writer, platform::fromSystemName(zel.string())); }
+    std::vector<std::string> left() const { return test::listNames(dir.path()); }
 
     test::TempDir dir;
+    fs::path zel = dir / "town.zel";
+    std::u16string mapPath = platform::fromSystemName((dir / "town.mp").string());
     cMapZEL writer;
 };
 
-// The units of the file's character block.
-std::u16string charBlock(const ByteVector& file) {
-    std::u16string chars;
-    for (uint32_t i = 0; i < getU16(file.data() + 460); i += 2)
-        chars.push_back(static_cast<char16_t>(getU16(file.data() + 464 + i)));
-    return chars;
-}
-
-uint32_t crcWithZeroField(ByteVector bytes) {
-    setU32(bytes.data() + 4, 0);
-    Crc32 crc;
-    crc.update(bytes.data(), bytes.size());
-    return crc.value();
-}
-
-TEST_F(MainFile, WithoutLevelsHoldsHeaderAndDigits) {
-    ASSERT_TRUE(write());
-    const ByteVector file = written();
-    ASSERT_EQ(file.size(), 484u);
-    EXPECT_TRUE(hasTag(file.data(), "ZEL\x1A"));
-    EXPECT_EQ(file[8], 0);
-    EXPECT_EQ(file[9], 9);
-    EXPECT_EQ(std::string(file.begin() + 78, file.begin() + 97), "mp2zel map compiler");
-    EXPECT_TRUE(
-        std::all_of(file.begin() + 97, file.begin() + 444, [](uint8_t b) { return b == 0; }));
-    EXPECT_EQ(getU32(file.data() + 444), 0u);
-    EXPECT_EQ(getU32(file.data() + 448), 484u);
-    EXPECT_EQ(getU32(file.data() + 452), 456u);
-    EXPECT_TRUE(hasTag(file.data() + 456, "BCHR"));
-    EXPECT_EQ(getU16(file.data() + 460), 20);
-    EXPECT_EQ(getU16(file.data() + 462), 0);
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(getU16(file.data() + 464 + 2 * i), u'0' + i);
-    EXPECT_EQ(getU32(file.data() + 4), crcWithZeroField(file));
-    EXPECT_EQ(charBlock(file), u"0123456789");
-}
-
-TEST_F(MainFile, TwoLevelsAreRebasedAndCopied) {
-    const LevelFiles first{indexFile(0, 24, {{1000, 0}}), filled(100, 1), filled(44, 2),
-                           filled(10, 3), charFile(u"AB")};
-    const LevelFiles second{
-        indexFile(1, 22, {{5, 0}, {-3, 20}}), filled(50, 4), filled(44, 5), {}, charFile(u"CB")};
-    addLevel(first);
-    addLevel(second);
-    ASSERT_TRUE(write());
-    const ByteVector file = written();
-
-    // Characters: the digits plus the labels' units, ascending, each once.
-    EXPECT_EQ(charBlock(file), u"0123456789ABC");
-    const uint32_t directory = 456 + 8 + 26;
-    EXPECT_EQ(getU32(file.data() + 448), directory);
-    EXPECT_EQ(getU32(file.data() + 444), 2u);
-
-    // D0 = directory + 48 + 56 (here B = 26, so 490 + 104 = 594).
-    const uint32_t d0 = directory + 48 + 56;
-    const uint8_t* level0 = file.data() + directory;
-    EXPECT_TRUE(hasTag(level0, "BIDX"));
-    EXPECT_EQ(level0[4], 0);
-    EXPECT_EQ(level0[5], 24);
-    EXPECT_EQ(getU32(level0 + 16), d0 + 100);
-    EXPECT_EQ(getU32(level0 + 20), d0 + 144);
-    EXPECT_EQ(getI32(level0 + 24), 10);
-    EXPECT_EQ(getI32(level0 + 40), 1000);
-    EXPECT_EQ(getU32(level0 + 44), d0);
-
-    const uint32_t d1 = d0 + 154;
-    const uint8_t* level1 = level0 + 48;
-    EXPECT_EQ(level1[4], 1);
-    EXPECT_EQ(getU32(level1 + 16), d1 + 50);
-    EXPECT_EQ(getU32(level1 + 20), d1 + 94);
-    EXPECT_EQ(getI32(level1 + 40), 5);
-    EXPECT_EQ(getU32(level1 + 44), d1);
-    EXPECT_EQ(getI32(level1 + 48), -3);
-    EXPECT_EQ(getU32(level1 + 52), d1 + 20);
-
-    ByteVector data;
-    for (const ByteVector* part : {&first.block, &first.routing, &first.address, &second.block,
-                                   &second.routing, &second.address}) {
-        data.insert(data.end(), part->begin(), part->end());
-    }
-    ASSERT_EQ(file.size(), d0 + data.size());
-    EXPECT_TRUE(std::equal(data.begin(), data.end(), file.begin() + d0));
-    EXPECT_EQ(getU32(file.data() + 4), crcWithZeroField(file));
-    // Only the main file is left.
-    EXPECT_EQ(test::listNames(dir.path()), std::vector<std::string>{"town.zel"});
+fs::path pathOf(const std::u16string& name) {
+    return platform::toSystemName(name);
 }
 
 TEST_F(MainFile, DirectoryOffsetsOfTheWorkedExample) {
-    // The worked example: B = 20 (no label characters beyond the digits).
-    addLevel(
-        {indexFile(0, 24, {{1, 0}}), filled(100, 1), filled(44, 2), filled(10, 3), charFile(u"")});
-    addLevel(
-        {indexFile(1, 22, {{1, 0}, {2, 60}}), filled(50, 4), filled(44, 5), {}, charFile(u"")});
+    // Block files of 100 and 50 bytes, routing files of 44, address files of
+    // 10 and 0, one and two squares, no characters beyond the digits (B = 20).
+    writer.map.labelChars.clear();
+    const SideFiles first = addLevel(1);
+    const SideFiles second = addLevel(2);
+    fs::resize_file(pathOf(first.blockFile), 100);
+    fs::resize_file(pathOf(first.addressFile), 10);
+    fs::resize_file(pathOf(second.blockFile), 50);
+    fs::resize_file(pathOf(second.addressFile), 0);
     ASSERT_TRUE(write());
-    const ByteVector file = written();
+    const Bytes file = test::readFile(zel);
     EXPECT_EQ(getU32(file.data() + 484 + 16), 688u);
     EXPECT_EQ(getU32(file.data() + 484 + 20), 732u);
-    EXPECT_EQ(getU32(file.data() + 484 + 44), 588u);
-    EXPECT_EQ(getU32(file.data() + 532 + 44), 742u);
-    EXPECT_EQ(getU32(file.data() + 532 + 52), 802u);
+    EXPECT_EQ(getU32(file.data() + 484 + 44), 588u);      // D0
+    EXPECT_EQ(getU32(file.data() + 484 + 48 + 44), 742u); // D1
     EXPECT_EQ(file.size(), 742u + 94u);
+    EXPECT_EQ(left(), std::vector<std::string>{"town.zel"});
 }
 
-TEST_F(MainFile, CharacterFileStopsAtAZeroUnitAndLargeDataIsCopiedWhole) {
-    addLevel({indexFile(0, 24, {{7, 0}}), filled(10000, 9), filled(44, 2), filled(9000, 3),
-              charFile(std::u16string(u"Z\0Y", 3))});
-    ASSERT_TRUE(write());
-    const ByteVector file = written();
-    EXPECT_EQ(charBlock(file), u"0123456789Z");
-    EXPECT_EQ(file.size(), 456u + 8 + 22 + 48 + 10000 + 44 + 9000);
-    EXPECT_EQ(getU32(file.data() + 4), crcWithZeroField(file));
-}
-
-TEST_F(MainFile, BrokenSideFilesFailWithoutLeavingAnything) {
-    const LevelFiles good{indexFile(0, 24, {{1, 0}}), filled(30, 1), filled(44, 2), filled(4, 3),
-                          charFile(u"A")};
-    ByteVector shortIndex = indexFile(0, 24, {{1, 0}, {2, 10}});
-    shortIndex.resize(shortIndex.size() - 8);
-    ByteVector wrongIndexTag = good.index;
-    wrongIndexTag[3] = 'Y';
-    ByteVector truncatedChars = charFile(u"ABC");
-    truncatedChars.pop_back();
-
-    const std::vector<std::pair<const char*, std::function<void(LevelFiles&)>>> breakages = {
-        {"character file with another tag", [](LevelFiles& f) { f.chars[0] = 'X'; }},
-        {"character file too short", [](LevelFiles& f) { f.chars.resize(5); }},
-        {"character data cut short", [&](LevelFiles& f) { f.chars = truncatedChars; }},
-        {"index file with another tag", [&](LevelFiles& f) { f.index = wrongIndexTag; }},
-        {"index file too short", [](LevelFiles& f) { f.index.resize(39); }},
-        {"index file missing an entry", [&](LevelFiles& f) { f.index = shortIndex; }},
+// Whatever fails, no main file is left, not even in part, and the side files
+// are gone too.
+TEST_F(MainFile, FailuresLeaveNothingBehind) {
+    const auto cut = [](const std::u16string& name, uintmax_t bytes) {
+        fs::resize_file(pathOf(name), fs::file_size(pathOf(name)) - bytes);
     };
-    for (const auto& [what, breakIt] : breakages) {
-        SCOPED_TRACE(what);
-        writer.sideFiles.clear();
-        addLevel(good);
-        LevelFiles broken = good;
-        breakIt(broken);
-        addLevel(broken);
-        EXPECT_FALSE(write());
-        EXPECT_TRUE(test::listNames(dir.path()).empty());
-    }
-}
-
-TEST_F(MainFile, MissingSideFilesFail) {
+    const auto spoilTag = [](const std::u16string& name) {
+        std::fstream(pathOf(name), std::ios::in | std::ios::out | std::ios::binary).put('X');
+    };
+    using Breakage = std::function<void(const SideFiles&)>;
+    std::vector<std::pair<const char*, Breakage>> breakages = {
+        {"index without its last entry", [&](const SideFiles& f) { cut(f.indexFile, 8); }},
+        {"characters cut short", [&](const SideFiles& f) { cut(f.charFile, 2); }},
+        {"index with another tag", [&](const SideFiles& f) { spoilTag(f.indexFile); }},
+        {"characters with another tag", [&](const SideFiles& f) { spoilTag(f.charFile); }},
+        // A procfs file measures 0 bytes and yields more, as a file changed
+        // between the directory and the copy would.
+        {"routing file changed size",
+         [](const SideFiles& f) {
+             fs::remove(pathOf(f.routingFile));
+             fs::create_symlink("/proc/self/stat", pathOf(f.routingFile));
+         }},
+    };
     for (const std::u16string SideFiles::*member :
          {&SideFiles::charFile, &SideFiles::indexFile, &SideFiles::blockFile,
           &SideFiles::routingFile, &SideFiles::addressFile}) {
+        breakages.emplace_back("missing side file",
+                               [=](const SideFiles& f) { fs::remove(pathOf(f.*member)); });
+    }
+    for (const auto& [what, breakIt] : breakages) {
         writer.sideFiles.clear();
-        addLevel({indexFile(0, 24, {}), {}, filled(44, 2), {}, charFile(u"")});
-        std::filesystem::remove(platform::toSystemName(writer.sideFiles.back().*member));
-        EXPECT_FALSE(write());
-        EXPECT_TRUE(test::listNames(dir.path()).empty());
+        addLevel(1);
+        breakIt(addLevel(2));
+        EXPECT_FALSE(write()) << what;
+        EXPECT_TRUE(left().empty()) << what;
     }
 }
 
-TEST_F(MainFile, UncreatableOutputFailsAndRemovesSideFiles) {
-    addLevel({indexFile(0, 24, {}), {}, filled(44, 2), {}, charFile(u"")});
-    const std::u16string path = platform::fromSystemName((dir / "missing/town.zel").string());
-    EXPECT_FALSE(writeMainFile(writer, path));
-    EXPECT_TRUE(test::listNames(dir.path()).empty());
+// The block and routing offsets of the directory are 32-bit.
+TEST_F(MainFile, OffsetsBeyond32BitsFailBeforeAnyDataIsCopied) {
+    // Sparse: no disk is used for the block file, and none may be used for
+    // the main file.
+    fs::resize_file(pathOf(addLevel(1).blockFile), (uintmax_t{1} << 32) + 100);
+    auto limit = std::make_unique<test::FileSizeLimit>(1 << 20);
+    const bool written = write();
+    limit.reset();
+    EXPECT_FALSE(written);
+    EXPECT_EQ(test::FileSizeLimit::hits(), 0);
+    EXPECT_TRUE(left().empty());
 }
 
-TEST_F(MainFile, LevelWithoutEntriesTakesFortyDirectoryBytes) {
-    addLevel({indexFile(3, 20, {}), {}, filled(44, 2), {}, charFile(u"")});
-    ASSERT_TRUE(write());
-    const ByteVector file = written();
-    EXPECT_EQ(file.size(), 484u + 40 + 44);
-    EXPECT_EQ(getU32(file.data() + 484 + 16), 524u);
-    EXPECT_EQ(getU32(file.data() + 484 + 20), 568u);
+// The character block's byte length is 16-bit: at most 32767 units, the
+// digits included. A level's own character file wraps its length beyond that.
+TEST_F(MainFile, CharacterSetsBeyond32767UnitsFail) {
+    for (const auto& [count, fits] : {std::pair{32757, true}, {32758, false}, {40000, false}}) {
+        writer.sideFiles.clear();
+        writer.map.labelChars.resize(static_cast<size_t>(count));
+        std::iota(writer.map.labelChars.begin(), writer.map.labelChars.end(), u'\x100');
+        addLevel(1);
+        EXPECT_EQ(write(), fits) << count;
+        EXPECT_EQ(left().size(), fits ? 1u : 0u) << count;
+        if (fits) {
+            EXPECT_EQ(getU16(test::readFile(zel).data() + 460), 65534);
+        }
+        fs::remove(zel);
+    }
 }
 
 } // namespace
