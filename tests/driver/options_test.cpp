@@ -1,95 +1,66 @@
 #include "driver/driver.h"
 #include "driver/options.h"
+#include "platform/utf.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace zel {
 namespace {
 
-struct OptionCase {
-    std::vector<std::u16string> arguments;
-    std::u16string inputFolder;
-    std::u16string outputFolder;
-    bool autoScale;
-};
-
-class HandleArgument : public testing::TestWithParam<OptionCase> {};
-
-TEST_P(HandleArgument, SettlesFoldersAndOptions) {
-    const OptionCase& c = GetParam();
-    DriverState state;
-    state.currentFolder = u"/w/";
-    for (const std::u16string& argument : c.arguments)
-        handleArgument(state, argument);
-    EXPECT_EQ(state.inputFolder, c.inputFolder);
-    EXPECT_EQ(state.outputFolder, c.outputFolder);
-    EXPECT_EQ(state.autoScale, c.autoScale);
+TEST(Options, ArgumentsSettleFoldersAndScaling) {
+    const std::u16string in = u"in/maps/";
+    // The arguments, then the input and output folders and auto scaling.
+    const std::tuple<std::vector<std::u16string>, std::u16string, std::u16string, bool> cases[] = {
+        // A separator is added unless one ends the value; the letter in
+        // either case, hyphens optional, the closing bracket too.
+        {{u"-d[c:\\maps]"}, u"c:\\maps/", u"", false},
+        {{u"-d[maps\\]"}, u"maps\\", u"", false},
+        {{u"D[maps]"}, u"maps/", u"", false},
+        {{u"--d[maps"}, u"maps/", u"", false},
+        // A hyphen inside the brackets belongs to the folder name; without a
+        // bracketed value, or with "[" only after a further hyphen: ignored.
+        {{u"-d[c:\\my-maps]"}, u"c:\\my-maps/", u"", false},
+        {{u"-d[a-b-c]x"}, u"a-b-c/", u"", false},
+        {{u"-dc:\\maps", u"-d-[maps]", u"-d[]"}, in, u"", false},
+        // Relative output folders lie in the working folder; an absolute one
+        // is added to what an earlier option left.
+        {{u"-o[out]"}, in, u"/w/out/", false},
+        {{u"-o[\\out]"}, in, u"/w/out/", false},
+        {{u"-o[/abs/x]"}, in, u"/abs/x/", false},
+        {{u"-O[my-out]"}, in, u"/w/my-out/", false},
+        {{u"-o[D:\\x]", u"-o[E:\\y]"}, in, u"D:\\x/E:\\y/", false},
+        {{u"-o[D:\\x]", u"-o[rel]"}, in, u"/w/rel/", false},
+        // Scale by density in any spelling; other arguments change nothing.
+        {{u"-A"}, in, u"", true},
+        {{u"-auto"}, in, u"", true},
+        {{u"a"}, in, u"", true},
+        {{u"-x", u"-", u"---", u""}, in, u"", false},
+        {{u"-a", u"-d[m]", u"-o[o]"}, u"m/", u"/w/o/", true},
+    };
+    for (const auto& [arguments, input, output, autoScale] : cases) {
+        DriverState state;
+        state.currentFolder = u"/w/";
+        for (const std::u16string& argument : arguments)
+            handleArgument(state, argument);
+        SCOPED_TRACE(platform::toUtf8(arguments[0]));
+        EXPECT_EQ(std::tie(state.inputFolder, state.outputFolder, state.autoScale),
+                  std::tie(input, output, autoScale));
+    }
 }
 
-const std::u16string defaultInput = u"in/maps/";
-
-INSTANTIATE_TEST_SUITE_P(
-    Options, HandleArgument,
-    testing::Values(
-        // Input folder: a separator is added unless one ends the value.
-        OptionCase{{u"-d[c:\\maps]"}, u"c:\\maps/", u"", false},
-        OptionCase{{u"-d[maps\\]"}, u"maps\\", u"", false},
-        OptionCase{{u"-d[maps/]"}, u"maps/", u"", false},
-        OptionCase{{u"D[maps]"}, u"maps/", u"", false},
-        OptionCase{{u"--d[maps]"}, u"maps/", u"", false},
-        OptionCase{{u"-d[c:\\maps"}, u"c:\\maps/", u"", false},
-        // A hyphen inside the brackets belongs to the folder name.
-        OptionCase{{u"-d[c:\\my-maps]"}, u"c:\\my-maps/", u"", false},
-        OptionCase{{u"-d[a-b-c]x"}, u"a-b-c/", u"", false},
-        // No bracketed value, or a "[" only after a further hyphen: ignored.
-        OptionCase{{u"-dc:\\maps"}, defaultInput, u"", false},
-        OptionCase{{u"-d-[maps]"}, defaultInput, u"", false},
-        OptionCase{{u"-d[]"}, defaultInput, u"", false},
-        OptionCase{{u"-d[]]]"}, defaultInput, u"", false},
-        OptionCase{{u"-d[]]x]"}, u"x/", u"", false},
-        // Output folder: relative values lie in the working folder.
-        OptionCase{{u"-o[out]"}, defaultInput, u"/w/out/", false},
-        OptionCase{{u"-o[\\out]"}, defaultInput, u"/w/out/", false},
-        OptionCase{{u"-o[out/sub/]"}, defaultInput, u"/w/out/sub/", false},
-        OptionCase{{u"-o[D:\\x]"}, defaultInput, u"D:\\x/", false},
-        OptionCase{{u"-o[/abs/x]"}, defaultInput, u"/abs/x/", false},
-        OptionCase{{u"-O[my-out]"}, defaultInput, u"/w/my-out/", false},
-        // An absolute value is added to what an earlier option left; a
-        // relative one starts again from the working folder.
-        OptionCase{{u"-o[D:\\x]", u"-o[E:\\y]"}, defaultInput, u"D:\\x/E:\\y/", false},
-        OptionCase{{u"-o[D:\\x]", u"-o[rel]"}, defaultInput, u"/w/rel/", false},
-        // Scale by density, in any spelling; other letters and bare hyphens
-        // change nothing.
-        OptionCase{{u"-a"}, defaultInput, u"", true}, OptionCase{{u"-A"}, defaultInput, u"", true},
-        OptionCase{{u"-auto"}, defaultInput, u"", true},
-        OptionCase{{u"a"}, defaultInput, u"", true},
-        OptionCase{{u"-a-d[x]"}, defaultInput, u"", true},
-        OptionCase{{u"-x", u"-", u"---", u""}, defaultInput, u"", false},
-        OptionCase{{u"-a", u"-d[m]", u"-o[o]"}, u"m/", u"/w/o/", true}));
-
-struct NameCase {
-    std::u16string folder;
-    std::u16string map;
-    std::u16string output;
-};
-
-TEST(OutputName, ReplacesTheLastMapExtension) {
-    const std::vector<NameCase> cases = {
-        {u"", u"town.mp", u"town.zel"},
-        {u"/w/out/", u"town.mp", u"/w/out/town.zel"},
-        // Upper case must not keep the input's own name as the output name.
-        {u"", u"Town.MP", u"Town.zel"},
-        {u"", u"Town.Mp", u"Town.zel"},
-        {u"", u"a.mp.mp", u"a.mp.zel"},
-        {u"", u"no-extension", u"no-extension"},
-        {u"", u"x.mpx", u"x.zel"},
-        {u"", u".mp", u".zel"},
+TEST(Options, OutputNameReplacesTheLastMapExtensionInAnyCase) {
+    const std::vector<std::pair<std::u16string, std::u16string>> cases = {
+        {u"town.mp", u"town.zel"}, {u"Town.MP", u"Town.zel"},          {u"Town.Mp", u"Town.zel"},
+        {u"a.mp.mp", u"a.mp.zel"}, {u"no-extension", u"no-extension"}, {u"x.mpx", u"x.zel"},
+        {u".mp", u".zel"},
     };
-    for (const NameCase& c : cases)
-        EXPECT_EQ(outputName(c.folder, c.map), c.output);
+    for (const auto& [map, output] : cases)
+        EXPECT_EQ(outputName(u"", map), output);
+    EXPECT_EQ(outputName(u"/w/out/", u"town.mp"), u"/w/out/town.zel");
 }
 
 } // namespace
