@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace zel {
@@ -38,10 +40,53 @@ bool takesPart(const mapPoly& object) {
     return object.cityIdx != 0 && object.dontFind == 0 && !object.points.empty();
 }
 
-void collectStreetNames(cMapPolish& map, cProgress& progress) {
+// The map's street names: every distinct spelling of a street, as the objects
+// give it, is normalised once; the normalised names, sorted and each kept
+// once, become the map's street names, and an object finds its street by its
+// own spelling through a hash table. Two objects on one street usually spell
+// it the same way, so this does the work once per street, not per object.
+class StreetIndex {
+public:
+    void add(const std::u16string& spelling) {
+        if (spellings.try_emplace(spelling, static_cast<uint32_t>(normalised.size())).second)
+            normalised.push_back(normaliseSeparators(spelling));
+    }
+
+    // Fills `names` with the normalised names, sorted, each once.
+    void settle(std::vector<mapStrItem>& names) {
+        std::vector<std::u16string> sorted = normalised;
+        std::sort(sorted.begin(), sorted.end());
+        sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+        positions.resize(normalised.size());
+        for (size_t i = 0; i < normalised.size(); ++i) {
+            const auto at = std::lower_bound(sorted.begin(), sorted.end(), normalised[i]);
+            positions[i] = static_cast<uint32_t>(at - sorted.begin());
+        }
+        names.assign(sorted.size(), mapStrItem());
+        for (size_t i = 0; i < sorted.size(); ++i)
+            names[i].name.swap(sorted[i]);
+    }
+
+    // The position of the street spelled `spelling` in the settled names;
+    // nothing for a spelling never added.
+    std::optional<uint32_t> find(const std::u16string& spelling) const {
+        const auto known = spellings.find(spelling);
+        if (known == spellings.end())
+            return std::nullopt;
+        return positions[known->second];
+    }
+
+private:
+    // The spellings point into the objects, which the pass does not change.
+    std::unordered_map<std::u16string_view, uint32_t> spellings;
+    std::vector<std::u16string> normalised;
+    std::vector<uint32_t> positions;
+};
+
+void collectStreetNames(const cMapPolish& map, StreetIndex& streets, cProgress& progress) {
     const auto collect = [&](const auto& object) {
         if (takesPart(object) && !object.streetDesc.empty())
-            map.streetNames.emplace_back(object.streetDesc);
+            streets.add(object.streetDesc);
         progress.tick();
     };
     for (const mapLevel& level : map.levels) {
@@ -51,39 +96,13 @@ void collectStreetNames(cMapPolish& map, cProgress& progress) {
     }
 }
 
-bool nameBelow(const mapStrItem& a, const mapStrItem& b) {
-    return a.name < b.name;
-}
-
-void settleStreetNames(cMapPolish& map) {
-    std::vector<mapStrItem>& names = map.streetNames;
-    for (mapStrItem& street : names)
-        street.name = normaliseSeparators(std::move(street.name));
-    std::stable_sort(names.begin(), names.end(), nameBelow);
-    const auto sameName = [](const mapStrItem& a, const mapStrItem& b) { return a.name == b.name; };
-    names.erase(std::unique(names.begin(), names.end(), sameName), names.end());
-    for (const mapStrItem& street : names)
-        mergeLabelChars(map.labelChars, street.name);
-}
-
-// The position of `street` (already normalised) in the settled street names.
-std::optional<uint32_t> findStreet(const std::vector<mapStrItem>& names,
-                                   const std::u16string& street) {
-    const auto at = std::lower_bound(
-        names.begin(), names.end(), street,
-        [](const mapStrItem& item, const std::u16string& name) { return item.name < name; });
-    if (at == names.end() || at->name != street)
-        return std::nullopt;
-    return static_cast<uint32_t>(at - names.begin());
-}
-
 // Gives `object` the street `streetDesc` names and keeps it; an object on a
 // street the map does not list is dropped.
-void addOnStreet(cMapPolish& map, mapAdrObject object, const std::u16string& streetDesc) {
+void addOnStreet(cMapPolish& map, const StreetIndex& streets, mapAdrObject object,
+                 const std::u16string& streetDesc) {
     if (streetDesc.empty())
         return;
-    const std::optional<uint32_t> street =
-        findStreet(map.streetNames, normaliseSeparators(streetDesc));
+    const std::optional<uint32_t> street = streets.find(streetDesc);
     if (!street)
         return;
     object.ref = *street;
@@ -101,7 +120,7 @@ mapAdrObject newObject(uint32_t kind, int32_t cityIdx, mapPoint position) {
     return object;
 }
 
-void collectPoi(cMapPolish& map, const mapPoi& poi) {
+void collectPoi(cMapPolish& map, const StreetIndex& streets, const mapPoi& poi) {
     if (poi.isCity != 0) {
         mapAdrObject object = newObject(kindCityPoint, poi.cityIdx, poi.pos);
         object.name = normaliseSeparators(poi.label);
@@ -113,19 +132,19 @@ void collectPoi(cMapPolish& map, const mapPoi& poi) {
         return;
     mapAdrObject object = newObject(kindPoint, poi.cityIdx, poi.pos);
     object.name = normaliseSeparators(poi.houseNumber);
-    addOnStreet(map, std::move(object), poi.streetDesc);
+    addOnStreet(map, streets, std::move(object), poi.streetDesc);
 }
 
-void collectObjects(cMapPolish& map, cProgress& progress) {
+void collectObjects(cMapPolish& map, const StreetIndex& streets, cProgress& progress) {
     for (const mapLevel& level : map.levels) {
         for (const mapPoi& poi : level.pois) {
             if (takesPart(poi))
-                collectPoi(map, poi);
+                collectPoi(map, streets, poi);
             progress.tick();
         }
         for (const mapPoly& line : level.lines) {
             if (takesPart(line))
-                addOnStreet(map, newObject(kindStreet, line.cityIdx, line.points.front()),
+                addOnStreet(map, streets, newObject(kindStreet, line.cityIdx, line.points.front()),
                             line.streetDesc);
             progress.tick();
         }
@@ -133,7 +152,7 @@ void collectObjects(cMapPolish& map, cProgress& progress) {
             if (takesPart(polygon)) {
                 mapAdrObject house = newObject(kindHouse, polygon.cityIdx, polygon.points.front());
                 house.name = normaliseSeparators(polygon.houseNumber);
-                addOnStreet(map, std::move(house), polygon.streetDesc);
+                addOnStreet(map, streets, std::move(house), polygon.streetDesc);
             }
             progress.tick();
         }
@@ -256,9 +275,12 @@ void buildAddressInfo(cMapPolish& map) {
     // Every object is visited twice: once for its street, once for itself.
     const uint64_t objects = uint64_t{map.poiCount} + map.lineCount + map.polygonCount;
     progress.start("Address info", static_cast<uint32_t>(2 * objects));
-    collectStreetNames(map, progress);
-    settleStreetNames(map);
-    collectObjects(map, progress);
+    StreetIndex streets;
+    collectStreetNames(map, streets, progress);
+    streets.settle(map.streetNames);
+    for (const mapStrItem& street : map.streetNames)
+        mergeLabelChars(map.labelChars, street.name);
+    collectObjects(map, streets, progress);
     settleKindsAndCities(map.adrObjects);
     sortObjects(map.adrObjects);
     removeAdjacentDuplicates(map.adrObjects);

@@ -3,17 +3,63 @@
 #include "platform/progress.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace zel {
 namespace {
 
+// Each distinct label's place among the distinct labels, so that the sort
+// compares two integers instead of two strings spread over the heap.
+template <typename Object> std::vector<uint32_t> labelRanks(const std::vector<Object>& objects) {
+    std::unordered_map<std::u16string_view, uint32_t> ids;
+    std::vector<std::u16string_view> distinct;
+    std::vector<uint32_t> idOf(objects.size());
+    for (size_t i = 0; i < objects.size(); ++i) {
+        const auto [at, added] =
+            ids.try_emplace(objects[i].label, static_cast<uint32_t>(distinct.size()));
+        if (added)
+            distinct.push_back(objects[i].label);
+        idOf[i] = at->second;
+    }
+    std::vector<uint32_t> byLabel(distinct.size());
+    for (size_t id = 0; id < byLabel.size(); ++id)
+        byLabel[id] = static_cast<uint32_t>(id);
+    std::sort(byLabel.begin(), byLabel.end(),
+              [&](uint32_t a, uint32_t b) { return distinct[a] < distinct[b]; });
+    std::vector<uint32_t> rankOfId(distinct.size());
+    for (size_t rank = 0; rank < byLabel.size(); ++rank)
+        rankOfId[byLabel[rank]] = static_cast<uint32_t>(rank);
+    for (uint32_t& id : idOf)
+        id = rankOfId[id];
+    return idOf;
+}
+
+// By type, then label; objects with equal keys keep their order (the index
+// breaks ties). The objects are large: their keys are sorted, then each
+// object is moved once into its place.
 template <typename Object> void sortByTypeAndLabel(std::vector<Object>& objects) {
-    std::stable_sort(objects.begin(), objects.end(), [](const Object& a, const Object& b) {
-        if (a.type != b.type)
-            return a.type < b.type;
-        return a.label < b.label;
-    });
+    const std::vector<uint32_t> ranks = labelRanks(objects);
+    std::vector<std::pair<uint64_t, uint32_t>> order(objects.size());
+    for (size_t i = 0; i < objects.size(); ++i) {
+        // The type as an unsigned number in the same order as the signed one.
+        const uint64_t type = static_cast<uint32_t>(objects[i].type) ^ 0x80000000u;
+        order[i] = {type << 32 | ranks[i], static_cast<uint32_t>(i)};
+    }
+    std::sort(order.begin(), order.end());
+    bool moved = false;
+    for (size_t i = 0; i < order.size() && !moved; ++i)
+        moved = order[i].second != i;
+    if (!moved)
+        return;
+    std::vector<Object> sorted;
+    sorted.reserve(objects.size());
+    for (const auto& [key, i] : order)
+        sorted.push_back(std::move(objects[i]));
+    objects = std::move(sorted);
 }
 
 } // namespace

@@ -26,7 +26,7 @@ constexpr int32_t maxBits = 26;
 constexpr size_t markerLengthLimit = 32;
 
 bool isYes(std::string_view value) {
-    return lowerAscii(value) == "y";
+    return value.size() == 1 && lowerAscii(value[0]) == 'y';
 }
 
 int32_t low32(int64_t value) {
@@ -36,7 +36,7 @@ int32_t low32(int64_t value) {
 // A key line split at its first "=": the key in small letters, the value as
 // it stands, and for prefix keys the text after the prefix.
 struct KeyLine {
-    std::string key;
+    std::string_view key;
     std::string_view value;
     std::string_view suffix;
 
@@ -366,12 +366,28 @@ constexpr std::array markers = {
                }},
 };
 
-bool applyMarker(PolishParser& parser, std::string_view line) {
-    if (line.size() >= markerLengthLimit)
+// Whether `text` begins with `lowerWord` when its ASCII letters are taken in
+// small letters.
+bool startsWithWord(std::string_view text, std::string_view lowerWord) {
+    if (text.size() < lowerWord.size())
         return false;
-    const std::string lower = lowerAscii(line);
+    for (size_t i = 0; i < lowerWord.size(); ++i) {
+        if (lowerAscii(text[i]) != lowerWord[i])
+            return false;
+    }
+    return true;
+}
+
+bool isWord(std::string_view text, std::string_view lowerWord) {
+    return text.size() == lowerWord.size() && startsWithWord(text, lowerWord);
+}
+
+bool applyMarker(PolishParser& parser, std::string_view line) {
+    // Every marker is bracketed; a key line never is.
+    if (line.size() >= markerLengthLimit || line.front() != '[')
+        return false;
     for (const MarkerRule& rule : markers) {
-        if (lower == rule.marker) {
+        if (isWord(line, rule.marker)) {
             rule.apply(parser);
             return true;
         }
@@ -386,12 +402,14 @@ void applyKey(PolishParser& parser, std::string_view line) {
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos)
         return;
-    KeyLine k{lowerAscii(line.substr(0, equals)), line.substr(equals + 1), {}};
+    // The key is matched without regard to letter case; a prefix key's
+    // suffix is only ever read as a number, which case does not change.
+    KeyLine k{line.substr(0, equals), line.substr(equals + 1), {}};
     for (const KeyRule& rule : rules) {
-        const bool matches = rule.prefix ? k.key.starts_with(rule.name) : k.key == rule.name;
+        const bool matches =
+            rule.prefix ? startsWithWord(k.key, rule.name) : isWord(k.key, rule.name);
         if (matches) {
-            k.suffix =
-                std::string_view(k.key).substr(rule.prefix ? rule.name.size() : k.key.size());
+            k.suffix = k.key.substr(rule.prefix ? rule.name.size() : k.key.size());
             rule.apply(parser, k);
             return;
         }

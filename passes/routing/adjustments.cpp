@@ -7,6 +7,7 @@
 #include "platform/progress.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <map>
 #include <utility>
@@ -280,32 +281,55 @@ bool arcCost(const cRouteInfo& routeInfo, const mapArc& arc, uint32_t& cost) {
 
 } // namespace
 
-bool ShortestPaths::search(const cRouteInfo& routeInfo, uint32_t from) {
+ShortestPaths::ShortestPaths(const cRouteInfo& routeInfo) {
     const size_t count = routeInfo.nodeArcs.size();
+    firstArc.reserve(count + 1);
+    for (const std::vector<mapArc>& arcs : routeInfo.nodeArcs) {
+        firstArc.push_back(static_cast<uint32_t>(arcTargets.size()));
+        for (const mapArc& arc : arcs) {
+            uint32_t cost = 0;
+            if (arc.target >= count || !arcCost(routeInfo, arc, cost))
+                continue;
+            arcTargets.push_back(arc.target);
+            arcCosts.push_back(cost);
+        }
+    }
+    firstArc.push_back(static_cast<uint32_t>(arcTargets.size()));
+}
+
+bool ShortestPaths::search(uint32_t from, const std::vector<uint8_t>* targets) {
+    const size_t count = firstArc.size() - 1;
     if (from >= count)
         return false;
     source = from;
     dist.assign(count, unreached);
     open.clear();
+    size_t waiting = 0;
+    if (targets != nullptr) {
+        for (size_t node = 0; node < count; ++node)
+            waiting += (*targets)[node] != 0 && node != from ? 1 : 0;
+    }
+    const auto later = std::greater<uint64_t>();
     dist[source] = 0;
-    open.push_back({0, source});
-    const auto later = [](const OpenEntry& a, const OpenEntry& b) { return a.dist > b.dist; };
+    open.push_back(source);
     // Costs are never negative, so the distances do not depend on which of
     // several equally near nodes is taken first.
     while (!open.empty()) {
         std::pop_heap(open.begin(), open.end(), later);
-        const OpenEntry next = open.back();
+        const uint64_t next = open.back();
         open.pop_back();
-        if (next.dist != dist[next.node])
+        const auto node = static_cast<uint32_t>(next);
+        const auto cost = static_cast<uint32_t>(next >> 32);
+        if (cost != dist[node])
             continue; // a stale entry: the node was reached more cheaply since
-        for (const mapArc& arc : routeInfo.nodeArcs[next.node]) {
-            uint32_t cost = 0;
-            if (arc.target >= count || !arcCost(routeInfo, arc, cost))
-                continue;
-            const auto sum = static_cast<uint32_t>(std::min(uint64_t{next.dist} + cost, costCap));
-            if (sum < dist[arc.target]) {
-                dist[arc.target] = sum;
-                open.push_back({sum, arc.target});
+        if (targets != nullptr && node != source && (*targets)[node] != 0 && --waiting == 0)
+            break;
+        for (uint32_t a = firstArc[node]; a < firstArc[node + 1]; ++a) {
+            const uint32_t target = arcTargets[a];
+            const auto sum = static_cast<uint32_t>(std::min(uint64_t{cost} + arcCosts[a], costCap));
+            if (sum < dist[target]) {
+                dist[target] = sum;
+                open.push_back(uint64_t{sum} << 32 | target);
                 std::push_heap(open.begin(), open.end(), later);
             }
         }
@@ -324,12 +348,19 @@ void externNodeAdjustments(cRouteInfo& routeInfo) {
     progress.start(msg::externLabel,
                    static_cast<uint32_t>(std::min<size_t>(routeInfo.externNodes.size(),
                                                           std::numeric_limits<uint32_t>::max())));
-    ShortestPaths paths;
+    ShortestPaths paths(routeInfo);
+    // Only the costs to boundary nodes are kept, so a search may end once
+    // every boundary node is settled.
+    std::vector<uint8_t> boundary(routeInfo.nodeArcs.size(), 0);
+    for (const auto& [node, position] : routeInfo.externNodes) {
+        if (node < boundary.size())
+            boundary[node] = 1;
+    }
     for (const auto& [from, position] : routeInfo.externNodes) {
         progress.tick();
         // A boundary node outside the graph reaches nothing; the state of an
         // earlier search must not be read as its own.
-        if (!paths.search(routeInfo, from))
+        if (!paths.search(from, &boundary))
             continue;
         for (const auto& [to, otherPosition] : routeInfo.externNodes) {
             if (to != from && paths.reached(to))

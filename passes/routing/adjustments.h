@@ -68,13 +68,17 @@ uint32_t roadWeight(uint8_t speed, uint8_t roadClass);
 void roadWeights(cRouteInfo& routeInfo);
 
 // The cheapest weighted cost from one source to every node. One object serves
-// any number of searches, so the boundary cost pass allocates its tables once.
+// any number of searches over one graph: the arcs it may travel and their
+// costs are taken from the graph once, and its tables are allocated once.
 class ShortestPaths {
 public:
+    explicit ShortestPaths(const cRouteInfo& routeInfo);
+
     // Searches from `source`; false when it is no node index. Costs are added
     // in 64 bits and capped at 0xFFFFFFFE, so a long way can never wrap into a
-    // short one.
-    bool search(const cRouteInfo& routeInfo, uint32_t source);
+    // short one. With `targets` (one flag per node) the search ends once every
+    // flagged node but the source is settled: only their costs are final then.
+    bool search(uint32_t source, const std::vector<uint8_t>* targets = nullptr);
     // Whether the last search reached `node` (the source itself does not count).
     bool reached(uint32_t node) const;
     // The cost of the last search to every node; 0xFFFFFFFF where it did not
@@ -82,14 +86,13 @@ public:
     const std::vector<uint32_t>& costs() const { return dist; }
 
 private:
-    // An open node: the heap is ordered by `dist` and may hold stale entries
-    // for nodes already settled.
-    struct OpenEntry {
-        uint32_t dist = 0;
-        uint32_t node = 0;
-    };
-
-    std::vector<OpenEntry> open;
+    // The usable arcs of node u are arcTargets/arcCosts[firstArc[u], firstArc[u + 1]).
+    std::vector<uint32_t> firstArc;
+    std::vector<uint32_t> arcTargets;
+    std::vector<uint32_t> arcCosts;
+    // Open nodes as (cost << 32 | node) in a binary heap, cheapest first; it
+    // may hold stale entries for nodes already settled.
+    std::vector<uint64_t> open;
     std::vector<uint32_t> dist;
     uint32_t source = 0;
 };

@@ -89,8 +89,8 @@ TEST(ShortestPaths, WeighsArcsByTheirRoad) {
     for (const auto& [arc, params, costs] : cases) {
         Network net("A B C", "A>B " + arc + ", B>C " + arc);
         net.graph.roads = {params, params};
-        ShortestPaths paths;
-        ASSERT_TRUE(paths.search(net.graph, net["A"]));
+        ShortestPaths paths(net.graph);
+        ASSERT_TRUE(paths.search(net["A"]));
         std::string text;
         for (uint32_t node : {net["B"], net["C"]})
             text += (text.empty() ? "" : " ") +
@@ -130,15 +130,21 @@ struct RandomGraphs {
 // node beyond the graph is no source.
 TEST(ShortestPaths, SameCostsAsAPlainScan) {
     RandomGraphs random;
-    ShortestPaths paths;
     for (int round = 0; round < 300; ++round) {
         const uint32_t nodeCount = 1 + random.below(30);
         // Long arcs now and then, so that sums reach the cap.
         const cRouteInfo g =
             random.graph(nodeCount, random.below(4) == 0 ? 0xFFFFFFFF : 3000, 1, false);
-        EXPECT_FALSE(paths.search(g, nodeCount));
+        ShortestPaths paths(g);
+        EXPECT_FALSE(paths.search(nodeCount));
+        // Stopping once some targets are settled leaves their costs final.
+        std::vector<uint8_t> targets(nodeCount, 0);
+        for (uint8_t& target : targets)
+            target = random.below(3) == 0 ? 1 : 0;
         for (uint32_t source = 0; source < nodeCount; ++source) {
-            ASSERT_TRUE(paths.search(g, source));
+            ASSERT_TRUE(paths.search(source, &targets));
+            const std::vector<uint32_t> early = paths.costs();
+            ASSERT_TRUE(paths.search(source));
             const std::vector<uint64_t> plain = test::plainPathLengths(g, source);
             for (uint32_t node = 0; node < nodeCount; ++node) {
                 const bool way = plain[node] != UINT64_MAX;
@@ -146,6 +152,9 @@ TEST(ShortestPaths, SameCostsAsAPlainScan) {
                     way ? std::min<uint64_t>(plain[node], 0xFFFFFFFE) : 0xFFFFFFFF;
                 ASSERT_EQ(paths.costs()[node], cost) << round << ": " << source << " to " << node;
                 ASSERT_EQ(paths.reached(node), way && node != source) << round << ": " << node;
+                if (targets[node] != 0) {
+                    ASSERT_EQ(early[node], cost) << round << ": " << source << " to " << node;
+                }
             }
         }
     }
