@@ -220,8 +220,8 @@ bool allEqual(const std::vector<mapPoint>& points) {
 // rectangle.
 class LineSplitter {
 public:
-    LineSplitter(const mapPoly& line, std::vector<mapPoly>& parts)
-        : line_(line), parts_(parts), refs_(line.nodeRefs), part_(attributesOf(line)) {}
+    LineSplitter(const mapPoly& line, std::vector<LinePart>& parts)
+        : line_(line), parts_(parts), refs_(line.nodeRefs) {}
 
     void run(const Rect& rect) {
         const std::vector<mapPoint>& points = line_.points;
@@ -307,25 +307,39 @@ private:
     void emit() {
         if (part_.points.empty())
             return;
-        if (!allEqual(part_.points))
-            parts_.push_back(part_);
+        if (!allEqual(part_.points)) {
+            parts_.push_back(std::move(part_));
+            part_ = LinePart{};
+            return;
+        }
         part_.points.clear();
         part_.heights.clear();
         part_.nodeRefs.clear();
     }
 
     const mapPoly& line_;
-    std::vector<mapPoly>& parts_;
+    std::vector<LinePart>& parts_;
     NodeRefIndex refs_;
-    mapPoly part_;
+    LinePart part_;
 };
 
 } // namespace
 
-void clipLine(const mapPoly& line, const Rect& rect, std::vector<mapPoly>& parts) {
+void clipLineParts(const mapPoly& line, const Rect& rect, std::vector<LinePart>& parts) {
     if (line.points.size() < 2)
         return;
     LineSplitter(line, parts).run(rect);
+}
+
+void clipLine(const mapPoly& line, const Rect& rect, std::vector<mapPoly>& parts) {
+    std::vector<LinePart> pieces;
+    clipLineParts(line, rect, pieces);
+    for (LinePart& piece : pieces) {
+        parts.push_back(attributesOf(line));
+        parts.back().points = std::move(piece.points);
+        parts.back().heights = std::move(piece.heights);
+        parts.back().nodeRefs = std::move(piece.nodeRefs);
+    }
 }
 
 // ---------------------------------------------------------------------------

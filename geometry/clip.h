@@ -44,10 +44,21 @@ struct ClippedSegment {
 // Cohen–Sutherland on the nine regions; ends are moved onto the border only.
 ClippedSegment clipSegment(mapPoint p1, mapPoint p2, const Rect& rect);
 
-// Appends to `parts` the pieces of `line` inside `rect`, each a copy of the
-// line's attributes with its own points, heights and node references (indexed
-// within the piece). Cut points get interpolated heights and no node reference.
-// A piece whose points are all equal is not appended.
+// The per-point data of a piece of a line: its points, heights and node
+// references (indexed within the piece).
+struct LinePart {
+    std::vector<mapPoint> points;
+    std::vector<float> heights;
+    std::vector<mapNodeRef> nodeRefs;
+};
+
+// Appends to `parts` the pieces of `line` inside `rect`. Cut points get
+// interpolated heights and no node reference. A piece whose points are all
+// equal is not appended.
+void clipLineParts(const mapPoly& line, const Rect& rect, std::vector<LinePart>& parts);
+
+// The same pieces, each a copy of the line's attributes with its own points,
+// heights and node references.
 void clipLine(const mapPoly& line, const Rect& rect, std::vector<mapPoly>& parts);
 
 // Replaces `rings` by the rings of the polygon ring `points` inside `rect`:

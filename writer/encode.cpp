@@ -159,20 +159,26 @@ void encodePoi(Bytes& out, const mapPoi& poi, LevelPoint base, uint8_t bits) {
     putLabel(out, label);
 }
 
-void encodeLine(Bytes& out, const mapPoly& line, const Rect& rect, LevelPoint base, uint8_t bits) {
-    const size_t count = std::min(line.points.size(), layout::maxPartPoints);
-    const bool isCut = count < line.points.size();
+namespace {
+
+// A line record of `line`'s attributes with the given points, heights and
+// node references.
+void encodeLineRecord(Bytes& out, const mapPoly& line, std::span<const mapPoint> points,
+                      std::span<const float> heights, std::span<const mapNodeRef> nodeRefs,
+                      const Rect& rect, LevelPoint base, uint8_t bits) {
+    const size_t count = std::min(points.size(), layout::maxPartPoints);
+    const bool isCut = count < points.size();
     const std::u16string_view label = recordLabel(line.label);
 
     uint8_t flags = layout::recordLine;
     if (line.roadId != 0)
         flags |= layout::recordRouting;
-    if (!line.heights.empty())
+    if (!heights.empty())
         flags |= layout::recordExtra;
     putHeader(out, flags, label, line.type, count);
 
     for (size_t i = 0; i < count; ++i) {
-        const mapPoint p = line.points[i];
+        const mapPoint p = points[i];
         const uint32_t edges = edgeFlags(p, rect);
         const LevelPoint units = edges == 0 ? toLevelUnits(p, bits) : borderUnits(p, edges, bits);
         const int32_t dx = offsetFrom(units.x, base.x);
@@ -187,7 +193,7 @@ void encodeLine(Bytes& out, const mapPoly& line, const Rect& rect, LevelPoint ba
     // that a reader can step through the block by the header's count.
     if ((flags & layout::recordExtra) != 0) {
         for (size_t i = 0; i < count; ++i) {
-            const float height = i < line.heights.size() ? line.heights[i] : 0.0f;
+            const float height = i < heights.size() ? heights[i] : 0.0f;
             putI32(out, truncToI32(static_cast<double>(height)));
         }
     }
@@ -196,15 +202,15 @@ void encodeLine(Bytes& out, const mapPoly& line, const Rect& rect, LevelPoint ba
 
     if ((flags & layout::recordRouting) != 0) {
         // A node on a point that was cut off would point past the record's end.
-        std::vector<mapNodeRef> refs;
-        refs.reserve(line.nodeRefs.size());
-        for (const mapNodeRef& ref : line.nodeRefs) {
-            if (!isCut || ref.pointIndex < count)
-                refs.push_back(ref);
-        }
+        const auto written = [&](const mapNodeRef& ref) {
+            return !isCut || ref.pointIndex < count;
+        };
         putU32(out, static_cast<uint32_t>(line.roadId));
-        putU32(out, static_cast<uint32_t>(refs.size()));
-        for (const mapNodeRef& ref : refs) {
+        putU32(out,
+               static_cast<uint32_t>(std::count_if(nodeRefs.begin(), nodeRefs.end(), written)));
+        for (const mapNodeRef& ref : nodeRefs) {
+            if (!written(ref))
+                continue;
             putU16(out, ref.pointIndex);
             putI32(out, ref.nodeId);
             putU16(out, ref.boundary);
@@ -212,20 +218,37 @@ void encodeLine(Bytes& out, const mapPoly& line, const Rect& rect, LevelPoint ba
     }
 }
 
+} // namespace
+
+void encodeLine(Bytes& out, const mapPoly& line, const Rect& rect, LevelPoint base, uint8_t bits) {
+    encodeLineRecord(out, line, line.points, line.heights, line.nodeRefs, rect, base, bits);
+}
+
+void encodeLine(Bytes& out, const mapPoly& line, const LinePart& part, const Rect& rect,
+                LevelPoint base, uint8_t bits) {
+    encodeLineRecord(out, line, part.points, part.heights, part.nodeRefs, rect, base, bits);
+}
+
 void encodePolygon(Bytes& out, const mapPoly& polygon, LevelPoint base, uint8_t bits) {
-    const size_t count = std::min(polygon.points.size(), layout::maxPartPoints);
+    encodePolygon(out, polygon, polygon.points, polygon.floorsHeight, base, bits);
+}
+
+void encodePolygon(Bytes& out, const mapPoly& polygon, std::span<const mapPoint> points,
+                   int32_t floorsHeight, LevelPoint base, uint8_t bits) {
+    const size_t count = std::min(points.size(), layout::maxPartPoints);
     const std::u16string_view label = recordLabel(polygon.label);
-    const bool hasFloors = polygon.floorsHeight != -1;
+    const bool hasFloors = floorsHeight != -1;
 
     putHeader(out, hasFloors ? layout::recordPolygon | layout::recordExtra : layout::recordPolygon,
               label, polygon.type, count);
     if (hasFloors)
-        putU16(out, static_cast<uint16_t>(static_cast<uint32_t>(polygon.floorsHeight)));
+        putU16(out, static_cast<uint16_t>(static_cast<uint32_t>(floorsHeight)));
 
-    std::vector<LevelPoint> ring;
-    ring.reserve(count);
+    // One buffer for every ring, as a level may hold millions of them.
+    static thread_local std::vector<LevelPoint> ring;
+    ring.clear();
     for (size_t i = 0; i < count; ++i)
-        ring.push_back(toLevelUnits(polygon.points[i], bits));
+        ring.push_back(toLevelUnits(points[i], bits));
 
     // Rings are stored clockwise (x east, y north) whichever way the map drew
     // them; one or two points have no direction.

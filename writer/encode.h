@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace zel {
 
@@ -37,5 +38,12 @@ uint32_t edgeFlags(mapPoint p, const Rect& rect);
 void encodePoi(Bytes& out, const mapPoi& poi, LevelPoint base, uint8_t bits);
 void encodeLine(Bytes& out, const mapPoly& line, const Rect& rect, LevelPoint base, uint8_t bits);
 void encodePolygon(Bytes& out, const mapPoly& polygon, LevelPoint base, uint8_t bits);
+
+// The same records for a piece of an object cut to a square: the piece's own
+// points (and heights and node references), the object's other attributes.
+void encodeLine(Bytes& out, const mapPoly& line, const LinePart& part, const Rect& rect,
+                LevelPoint base, uint8_t bits);
+void encodePolygon(Bytes& out, const mapPoly& polygon, std::span<const mapPoint> points,
+                   int32_t floorsHeight, LevelPoint base, uint8_t bits);
 
 } // namespace zel

@@ -12,7 +12,7 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
+#include <limits>
 
 namespace zel {
 namespace {
@@ -21,15 +21,9 @@ namespace msg = writerMessages;
 
 constexpr size_t recordBufferSize = 0xa00000;
 
-// The objects gathered for one square.
-struct mapSquare {
-    std::vector<mapPoi> pois;
-    std::vector<mapPoly> lines;
-    std::vector<mapPoly> polygons;
-};
-
 // The level's squares: every square of the level's box (columns clamped to one
-// turn round the globe), of which only those that receive an object are kept.
+// turn round the globe), of which only those that receive an object get a
+// block.
 class SquareList {
 public:
     SquareList(const SquareGrid& grid, const Box& levelBox) : grid(grid) {
@@ -58,18 +52,44 @@ public:
                                      (column - range.c0));
     }
 
-    mapSquare& at(int32_t number) { return squares[number]; }
-
     const SquareGrid& grid;
     SquareRange range;
-    std::map<int32_t, mapSquare> squares;
 };
 
-Rect rectangleOf(const SquareGrid& grid, int32_t number) {
-    int32_t column = 0, row = 0;
-    grid.columnAndRow(number, column, row);
-    return grid.rectangle(column, row);
-}
+// Which objects may leave records in which squares, found before any object
+// is cut, so that the squares can then be cut, encoded and written one at a
+// time, in the order of their numbers, without holding a copy of the level.
+// Each list holds (square, object position) pairs, sorted.
+class Candidates {
+public:
+    void add(int32_t square, size_t object) {
+        keys.push_back(uint64_t{static_cast<uint32_t>(square) ^ signBit} << 32 |
+                       static_cast<uint32_t>(object));
+    }
+    void seal() { std::sort(keys.begin(), keys.end()); }
+
+    bool atSquare(int32_t square) const {
+        return next < keys.size() && squareOf(keys[next]) == square;
+    }
+    // The next object of the square `atSquare` said is next.
+    uint32_t take() { return static_cast<uint32_t>(keys[next++]); }
+    // The lowest square still to come; `last` when none.
+    int32_t nextSquare(int32_t last) const {
+        return next < keys.size() ? std::min(squareOf(keys[next]), last) : last;
+    }
+    bool done() const { return next == keys.size(); }
+
+private:
+    // Square numbers are signed; flipping the sign bit keeps their order
+    // among unsigned keys.
+    static constexpr uint32_t signBit = 0x80000000u;
+    static int32_t squareOf(uint64_t key) {
+        return static_cast<int32_t>(static_cast<uint32_t>(key >> 32) ^ signBit);
+    }
+
+    std::vector<uint64_t> keys;
+    size_t next = 0;
+};
 
 void addSquares(const SquareGrid& grid, const SquareRange& r, std::vector<int32_t>& numbers) {
     for (int64_t row = r.r0; row <= r.r1; ++row) {
@@ -97,22 +117,16 @@ std::vector<int32_t> lineSquares(const SquareGrid& grid, const std::vector<mapPo
     return numbers;
 }
 
-void distributeLines(const std::vector<mapPoly>& lines, SquareList& list, cProgress& progress) {
+void collectLines(const std::vector<mapPoly>& lines, const SquareList& list, Candidates& candidates,
+                  cProgress& progress) {
     progress.start(msg::polylinesLabel, static_cast<uint32_t>(lines.size()));
-    std::vector<mapPoly> parts;
-    for (const mapPoly& line : lines) {
-        if (!line.points.empty()) {
-            for (int32_t number : lineSquares(list.grid, line.points)) {
-                if (!list.contains(number)) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i].points.empty()) {
+            for (int32_t number : lineSquares(list.grid, lines[i].points)) {
+                if (list.contains(number))
+                    candidates.add(number, i);
+                else
                     platform::printNarrow(msg::polylineOutOfMap);
-                    continue;
-                }
-                parts.clear();
-                clipLine(line, rectangleOf(list.grid, number), parts);
-                if (!parts.empty()) {
-                    std::vector<mapPoly>& squareLines = list.at(number).lines;
-                    std::move(parts.begin(), parts.end(), std::back_inserter(squareLines));
-                }
             }
         }
         progress.tick();
@@ -120,14 +134,43 @@ void distributeLines(const std::vector<mapPoly>& lines, SquareList& list, cProgr
     progress.finish();
 }
 
-void distributePois(const std::vector<mapPoi>& pois, SquareList& list, cProgress& progress) {
+void collectPois(const std::vector<mapPoi>& pois, const SquareList& list, Candidates& candidates,
+                 cProgress& progress) {
     progress.start(msg::poisLabel, static_cast<uint32_t>(pois.size()));
-    for (const mapPoi& poi : pois) {
-        const int32_t number = list.grid.poiSquare(poi.pos);
+    for (size_t i = 0; i < pois.size(); ++i) {
+        const int32_t number = list.grid.poiSquare(pois[i].pos);
         if (list.contains(number))
-            list.at(number).pois.push_back(poi);
+            candidates.add(number, i);
         else
             platform::printNarrow(msg::poiOutOfMap);
+        progress.tick();
+    }
+    progress.finish();
+}
+
+void collectPolygon(const mapPoly& polygon, size_t index, const SquareList& list,
+                    Candidates& candidates) {
+    const SquareGrid& grid = list.grid;
+    const SquareRange range = grid.rangeOfBox(boundingBox(polygon.points));
+    for (int32_t row = range.r0; row <= range.r1; ++row) {
+        for (int32_t column = range.c0; column <= range.c1; ++column) {
+            if (column < 0 || column >= static_cast<int64_t>(grid.squaresPerRow))
+                continue;
+            const int32_t number = grid.number(column, row);
+            if (list.contains(number))
+                candidates.add(number, index);
+            else
+                platform::printNarrow(msg::polygonOutOfMap);
+        }
+    }
+}
+
+void collectPolygons(const std::vector<mapPoly>& polygons, const SquareList& list,
+                     Candidates& candidates, cProgress& progress) {
+    progress.start(msg::polygonsLabel, static_cast<uint32_t>(polygons.size()));
+    for (size_t i = 0; i < polygons.size(); ++i) {
+        if (!polygons[i].points.empty())
+            collectPolygon(polygons[i], i, list, candidates);
         progress.tick();
     }
     progress.finish();
@@ -152,63 +195,26 @@ int32_t defaultFloorsHeight(int32_t type) {
     return -1;
 }
 
-void distributePolygon(const mapPoly& polygon, SquareList& list) {
-    const SquareGrid& grid = list.grid;
-    const SquareRange range = grid.rangeOfBox(boundingBox(polygon.points));
-    std::vector<std::vector<mapPoint>> rings;
-    for (int32_t row = range.r0; row <= range.r1; ++row) {
-        for (int32_t column = range.c0; column <= range.c1; ++column) {
-            if (column < 0 || column >= static_cast<int64_t>(grid.squaresPerRow))
-                continue;
-            const int32_t number = grid.number(column, row);
-            if (!list.contains(number)) {
-                platform::printNarrow(msg::polygonOutOfMap);
-                continue;
-            }
-            rings.clear();
-            clipPolygon(polygon.points.data(), polygon.points.size(), grid.rectangle(column, row),
-                        rings);
-            for (std::vector<mapPoint>& ring : rings) {
-                mapPoly piece = polygon;
-                piece.points = std::move(ring);
-                if (piece.floorsHeight == -1)
-                    piece.floorsHeight = defaultFloorsHeight(piece.type);
-                piece.bbox = boundingBox(piece.points);
-                list.at(number).polygons.push_back(std::move(piece));
-            }
-        }
+// The records of one square and how many of each kind it holds.
+struct SquareRecords {
+    Bytes bytes;
+    uint32_t pois = 0;
+    uint32_t lines = 0;
+    uint32_t polygons = 0;
+
+    void clear() {
+        bytes.clear();
+        pois = lines = polygons = 0;
     }
-}
+};
 
-void distributePolygons(const std::vector<mapPoly>& polygons, SquareList& list,
-                        cProgress& progress) {
-    progress.start(msg::polygonsLabel, static_cast<uint32_t>(polygons.size()));
-    for (const mapPoly& polygon : polygons) {
-        if (!polygon.points.empty())
-            distributePolygon(polygon, list);
-        progress.tick();
-    }
-    progress.finish();
-}
-
-void encodeSquare(const mapSquare& square, const Rect& rect, LevelPoint base, uint8_t bits,
-                  Bytes& records) {
-    records.clear();
-    for (const mapPoly& line : square.lines)
-        encodeLine(records, line, rect, base, bits);
-    for (const mapPoi& poi : square.pois)
-        encodePoi(records, poi, base, bits);
-    for (const mapPoly& polygon : square.polygons)
-        encodePolygon(records, polygon, base, bits);
-}
-
-Bytes blockHeader(const mapSquare& square, uint32_t length, LevelPoint base) {
+Bytes blockHeader(const SquareRecords& records, LevelPoint base) {
     Bytes header;
     putTag(header, layout::blockTag);
-    putU32(header, static_cast<uint32_t>(square.pois.size()));
-    putU32(header, static_cast<uint32_t>(square.lines.size()));
-    putU32(header, static_cast<uint32_t>(square.polygons.size()));
-    putU32(header, length);
+    putU32(header, records.pois);
+    putU32(header, records.lines);
+    putU32(header, records.polygons);
+    putU32(header, static_cast<uint32_t>(records.bytes.size()));
     putI32(header, base.x);
     putI32(header, base.y);
     return header;
@@ -219,31 +225,110 @@ struct SquareRef {
     uint32_t blockOffset = 0;
 };
 
-// The blocks of the non-empty squares, ascending by number; returns their
-// index entries.
-std::vector<SquareRef> writeBlocks(const SquareList& list, const std::u16string& name,
-                                   cProgress& progress) {
-    const SquareGrid& grid = list.grid;
+// One square at a time: its candidates are cut to it, and what falls inside is
+// encoded: its lines, then its points of interest, then its polygons, each in
+// the order of the level. Cutting prints nothing, so a square can be found
+// empty before anything about it is printed.
+class SquareEncoder {
+public:
+    SquareEncoder(const mapLevel& level, const SquareGrid& grid) : level(level), grid(grid) {}
+
+    // Cuts the objects of square `number`; false when nothing falls inside.
+    bool cut(int32_t number, Candidates& lines, Candidates& pois, Candidates& polygons) {
+        int32_t column = 0, row = 0;
+        grid.columnAndRow(number, column, row);
+        rect = grid.rectangle(column, row);
+        base = grid.basePoint(column, row);
+        lineParts.clear();
+        poiIndices.clear();
+        polygonRings.clear();
+        while (lines.atSquare(number))
+            cutLine(lines.take());
+        while (pois.atSquare(number))
+            poiIndices.push_back(pois.take());
+        while (polygons.atSquare(number))
+            cutPolygon(polygons.take());
+        return !lineParts.empty() || !poiIndices.empty() || !polygonRings.empty();
+    }
+
+    // The records of what the last cut left inside.
+    void encode(SquareRecords& out) const {
+        out.clear();
+        for (const auto& [index, part] : lineParts)
+            encodeLine(out.bytes, level.lines[index], part, rect, base, grid.bits);
+        for (uint32_t index : poiIndices)
+            encodePoi(out.bytes, level.pois[index], base, grid.bits);
+        for (const auto& [index, ring] : polygonRings) {
+            const mapPoly& polygon = level.polygons[index];
+            const int32_t floorsHeight = polygon.floorsHeight != -1
+                                             ? polygon.floorsHeight
+                                             : defaultFloorsHeight(polygon.type);
+            encodePolygon(out.bytes, polygon, ring, floorsHeight, base, grid.bits);
+        }
+        out.lines = static_cast<uint32_t>(lineParts.size());
+        out.pois = static_cast<uint32_t>(poiIndices.size());
+        out.polygons = static_cast<uint32_t>(polygonRings.size());
+    }
+
+    LevelPoint basePoint() const { return base; }
+
+private:
+    void cutLine(uint32_t index) {
+        parts.clear();
+        clipLineParts(level.lines[index], rect, parts);
+        for (LinePart& part : parts)
+            lineParts.emplace_back(index, std::move(part));
+    }
+
+    void cutPolygon(uint32_t index) {
+        const mapPoly& polygon = level.polygons[index];
+        rings.clear();
+        clipPolygon(polygon.points.data(), polygon.points.size(), rect, rings);
+        for (std::vector<mapPoint>& ring : rings)
+            polygonRings.emplace_back(index, std::move(ring));
+    }
+
+    const mapLevel& level;
+    const SquareGrid& grid;
+    Rect rect{};
+    LevelPoint base;
+    std::vector<LinePart> parts;
+    std::vector<std::vector<mapPoint>> rings;
+    std::vector<std::pair<uint32_t, LinePart>> lineParts;
+    std::vector<uint32_t> poiIndices;
+    std::vector<std::pair<uint32_t, std::vector<mapPoint>>> polygonRings;
+};
+
+// The blocks of the squares that receive records, ascending by number;
+// returns their index entries.
+std::vector<SquareRef> writeBlocks(const mapLevel& level, const SquareList& list, Candidates& lines,
+                                   Candidates& pois, Candidates& polygons,
+                                   const std::u16string& name, cProgress& progress) {
     progress.start(msg::writeSquaresLabel,
                    static_cast<uint32_t>(std::min<uint64_t>(list.size(), UINT32_MAX)));
     std::vector<SquareRef> squareIndex;
     SideFile file(name);
-    Bytes records;
-    records.reserve(recordBufferSize);
+    SquareEncoder encoder(level, list.grid);
+    SquareRecords records;
+    records.bytes.reserve(recordBufferSize);
     uint64_t ticked = 0;
-    for (const auto& [number, square] : list.squares) {
+    constexpr int32_t none = std::numeric_limits<int32_t>::max();
+    while (!lines.done() || !pois.done() || !polygons.done()) {
+        const int32_t number = lines.nextSquare(pois.nextSquare(polygons.nextSquare(none)));
+        // A square whose objects all fell outside it when cut gets no block.
+        if (!encoder.cut(number, lines, pois, polygons))
+            continue;
         const uint64_t position = list.position(number);
         progress.tickMany(position - ticked);
-        int32_t column = 0, row = 0;
-        grid.columnAndRow(number, column, row);
-        const LevelPoint base = grid.basePoint(column, row);
-        encodeSquare(square, grid.rectangle(column, row), base, grid.bits, records);
+        // Encoding may report points it cannot place; after the square's
+        // own progress, as when each square is written as it is reached.
+        encoder.encode(records);
         // Block offsets are 32-bit; a larger block file cannot be indexed.
         if (file.size() > UINT32_MAX)
             file.fail();
         squareIndex.push_back({number, static_cast<uint32_t>(file.size())});
-        file.write(blockHeader(square, static_cast<uint32_t>(records.size()), base));
-        file.write(records);
+        file.write(blockHeader(records, encoder.basePoint()));
+        file.write(records.bytes);
         progress.tick();
         ticked = position + 1;
     }
@@ -291,15 +376,17 @@ void writeSquares(const cMapPolish& map, const std::u16string& mapPath, uint32_t
     const mapLevel& level = map.levels[levelIndex];
     const SideFiles files = sideFilesOf(mapPath, levelIndex);
     const SquareGrid grid(squareSize, bits);
-    SquareList list(grid, level.bbox);
+    const SquareList list(grid, level.bbox);
     cProgress progress;
-    distributeLines(level.lines, list, progress);
-    distributePois(level.pois, list, progress);
-    distributePolygons(level.polygons, list, progress);
+    Candidates lines, pois, polygons;
+    collectLines(level.lines, list, lines, progress);
+    collectPois(level.pois, list, pois, progress);
+    collectPolygons(level.polygons, list, polygons, progress);
+    for (Candidates* candidates : {&lines, &pois, &polygons})
+        candidates->seal();
 
-    std::vector<SquareRef> squareIndex = writeBlocks(list, files.blockFile, progress);
-    std::sort(squareIndex.begin(), squareIndex.end(),
-              [](const SquareRef& a, const SquareRef& b) { return a.number < b.number; });
+    const std::vector<SquareRef> squareIndex =
+        writeBlocks(level, list, lines, pois, polygons, files.blockFile, progress);
     writeSideFile(files.indexFile, indexFile(squareIndex, list, levelIndex));
     writeSideFile(files.charFile, charFile(map.labelChars));
     writeSideFile(files.routingFile, routingFile(map, levelIndex));
