@@ -14,6 +14,15 @@ namespace {
 
 constexpr size_t readChunkSize = 1 << 20;
 
+// The first CR or LF at or after `from`, or npos.
+size_t lineEnd(std::string_view data, size_t from) {
+    for (size_t i = from; i < data.size(); ++i) {
+        if (data[i] == '\n' || data[i] == '\r')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
 // Splits the file into lines at CR and LF; blank lines (and the LF of CR LF)
 // are skipped, and text after the last line end is not a line. Lines are
 // parsed where they lie in the read buffer; only a line cut by the end of a
@@ -25,7 +34,7 @@ void readLines(PolishParser& parser, platform::File& file, cProgress& progress) 
         const std::string_view data(chunk.data(), got);
         size_t start = 0;
         while (start < data.size()) {
-            const size_t end = data.find_first_of("\r\n", start);
+            const size_t end = lineEnd(data, start);
             if (end == std::string_view::npos) {
                 pending.append(data.substr(start));
                 break;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 
 namespace zel {
@@ -98,9 +99,61 @@ void addSquares(const SquareGrid& grid, const SquareRange& r, std::vector<int32_
     }
 }
 
+// A segment's box of squares larger than this is not walked square by square.
+constexpr int64_t smallBox = 64;
+
+// The squares of a large box that matter: those outside the level's range
+// (`range`; each gives a message), walked as the difference of the two boxes,
+// and those the segment from a to b can reach, column by column, with a row
+// to spare on either side (the product's own cell arithmetic is in f32). A
+// square left out lies inside the range and far from the segment, so cutting
+// the line to it gives nothing.
+void addLargeBox(const SquareGrid& grid, const SquareRange& box, const SquareRange& range,
+                 mapPoint a, mapPoint b, std::vector<int32_t>& numbers) {
+    const int64_t perRow = grid.squaresPerRow;
+    for (int64_t row = box.r0; row <= box.r1; ++row) {
+        const bool rowInside = row >= range.r0 && row <= range.r1;
+        for (int64_t column = box.c0; column <= box.c1; ++column) {
+            // The contained squares of the row form one run, skipped whole.
+            // (Columns beyond one turn name squares of a neighbouring row,
+            // which are walked.)
+            if (column >= 0 && column < perRow && rowInside && column >= range.c0 &&
+                column <= range.c1) {
+                column = std::min<int64_t>(range.c1, box.c1);
+                continue;
+            }
+            numbers.push_back(grid.number(column, row));
+        }
+    }
+    const double deg = grid.squareDeg;
+    const double ax = a.x, ay = a.y, bx = b.x, by = b.y;
+    for (int64_t column = std::max<int64_t>(box.c0, 0);
+         column <= std::min<int64_t>(box.c1, perRow - 1); ++column) {
+        const double west = std::max(static_cast<double>(column) * deg, std::min(ax, bx));
+        const double east = std::min(static_cast<double>(column + 1) * deg, std::max(ax, bx));
+        if (west > east)
+            continue; // the segment does not reach this column
+        double low = std::min(ay, by);
+        double high = std::max(ay, by);
+        if (ax != bx) {
+            const double yWest = ay + (by - ay) * ((west - ax) / (bx - ax));
+            const double yEast = ay + (by - ay) * ((east - ax) / (bx - ax));
+            low = std::min(yWest, yEast);
+            high = std::max(yWest, yEast);
+        }
+        const int64_t r0 =
+            std::max<int64_t>(box.r0, static_cast<int64_t>(std::floor(low / deg)) - 1);
+        const int64_t r1 =
+            std::min<int64_t>(box.r1, static_cast<int64_t>(std::floor(high / deg)) + 1);
+        for (int64_t row = r0; row <= r1; ++row)
+            numbers.push_back(grid.number(column, row));
+    }
+}
+
 // The squares a polyline passes: around each segment, the box of the squares
-// of its two ends.
-std::vector<int32_t> lineSquares(const SquareGrid& grid, const std::vector<mapPoint>& points) {
+// of its two ends (of a large box, the part that matters).
+std::vector<int32_t> lineSquares(const SquareGrid& grid, const SquareRange& range,
+                                 const std::vector<mapPoint>& points) {
     std::vector<int32_t> numbers;
     SquareRange previous = grid.rangeOfPoint(points[0]);
     addSquares(grid, previous, numbers);
@@ -109,7 +162,10 @@ std::vector<int32_t> lineSquares(const SquareGrid& grid, const std::vector<mapPo
         const SquareRange spanned{
             std::min(previous.c0, current.c0), std::min(previous.r0, current.r0),
             std::max(previous.c1, current.c1), std::max(previous.r1, current.r1)};
-        addSquares(grid, spanned, numbers);
+        if (spanned.columns() * spanned.rows() <= smallBox)
+            addSquares(grid, spanned, numbers);
+        else
+            addLargeBox(grid, spanned, range, points[i - 1], points[i], numbers);
         previous = current;
     }
     std::sort(numbers.begin(), numbers.end());
@@ -122,7 +178,7 @@ void collectLines(const std::vector<mapPoly>& lines, const SquareList& list, Can
     progress.start(msg::polylinesLabel, static_cast<uint32_t>(lines.size()));
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!lines[i].points.empty()) {
-            for (int32_t number : lineSquares(list.grid, lines[i].points)) {
+            for (int32_t number : lineSquares(list.grid, list.range, lines[i].points)) {
                 if (list.contains(number))
                     candidates.add(number, i);
                 else

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <algorithm>
 #include <random>
 
@@ -87,8 +89,31 @@ std::vector<Block> referenceBlocks(const mapLevel& level, const SquareGrid& grid
     return blocks;
 }
 
+// How many "Part of polyline out of map" a line must give: the distinct
+// squares outside the level's range among the boxes of squares of its
+// segments' ends, walked in full.
+size_t outOfMapSquares(const mapPoly& line, const SquareGrid& grid, const SquareRange& range) {
+    std::set<int32_t> outside;
+    for (size_t i = 0; i < line.points.size(); ++i) {
+        const SquareRange a = grid.rangeOfPoint(line.points[i == 0 ? 0 : i - 1]);
+        const SquareRange b = grid.rangeOfPoint(line.points[i]);
+        for (int64_t row = std::min(a.r0, b.r0); row <= std::max(a.r1, b.r1); ++row) {
+            for (int64_t column = std::min(a.c0, b.c0); column <= std::max(a.c1, b.c1); ++column) {
+                int32_t c = 0, r = 0;
+                const int32_t number = grid.number(column, row);
+                grid.columnAndRow(number, c, r);
+                if (c < range.c0 || c > range.c1 || r < range.r0 || r > range.r1)
+                    outside.insert(number);
+            }
+        }
+    }
+    return outside.size();
+}
+
 // The tiler keeps only the squares that receive an object, yet numbers,
-// orders and bounds them as the full list of the level's squares.
+// orders and bounds them as the full list of the level's squares. Lines long
+// enough to span many squares are cut only where they can reach, yet give
+// the same records and the same messages.
 TEST(Tiling, SparseSquaresEqualAWalkOverEverySquare) {
     const test::TempDir dir;
     const std::u16string mapPath = platform::fromSystemName((dir / "t.mp").string());
@@ -99,14 +124,17 @@ TEST(Tiling, SparseSquaresEqualAWalkOverEverySquare) {
         // the grid lines.
         const uint32_t squareSize = std::vector<uint32_t>{900, 1800, 3600, 5400}[random() % 4];
         const float deg = static_cast<float>(squareSize) / 3600.0f;
-        // Four squares wide, from longitude 0 and two squares either side of
-        // the equator; a third of the values on a grid line.
+        // Four (or twenty) squares wide, from longitude 0 and half of that
+        // either side of the equator; a third of the values on a grid line.
+        const float width = chance(25) ? 20.0f : 4.0f;
         const auto coordinate = [&](float low) {
             if (chance(33))
-                return low + deg * static_cast<float>(random() % 5);
-            return low + 4.0f * deg * std::uniform_real_distribution<float>(0.0f, 1.0f)(random);
+                return low + deg * static_cast<float>(random() % (static_cast<int>(width) + 1));
+            return low + width * deg * std::uniform_real_distribution<float>(0.0f, 1.0f)(random);
         };
-        const auto point = [&] { return mapPoint{coordinate(0.0f), coordinate(-2.0f * deg)}; };
+        const auto point = [&] {
+            return mapPoint{coordinate(0.0f), coordinate(-width / 2.0f * deg)};
+        };
         const auto addPolys = [&](std::vector<mapPoly>& polys, size_t least) {
             for (size_t i = random() % 4; i > 0; --i) {
                 polys.emplace_back().type = 0x50; // a polygon without default height
@@ -123,7 +151,7 @@ TEST(Tiling, SparseSquaresEqualAWalkOverEverySquare) {
         addPolys(level.lines, 1);
         addPolys(level.polygons, 3);
         // The whole area, or a box that leaves some objects outside.
-        level.bbox = chance(50) ? Box{0.0f, -2.0f * deg, 4.0f * deg, 2.0f * deg}
+        level.bbox = chance(50) ? Box{0.0f, -width / 2.0f * deg, width * deg, width / 2.0f * deg}
                                 : boundingBox({point(), point()});
 
         platform::ConsoleCapture console;
@@ -135,6 +163,14 @@ TEST(Tiling, SparseSquaresEqualAWalkOverEverySquare) {
         SquareRange range = grid.rangeOfBox(level.bbox);
         range.c0 = std::max(range.c0, 0);
         SCOPED_TRACE(testing::Message() << "round " << round);
+        size_t outOfMap = 0;
+        for (const mapPoly& line : level.lines)
+            outOfMap += outOfMapSquares(line, grid, range);
+        size_t messages = 0;
+        for (size_t at = console.text().find("Part of polyline out of map");
+             at != std::string::npos; at = console.text().find("Part of polyline out", at + 1))
+            ++messages;
+        EXPECT_EQ(messages, outOfMap);
         EXPECT_EQ((std::vector<int32_t>{getI32(index.data() + 24), getI32(index.data() + 28),
                                         getI32(index.data() + 32), getI32(index.data() + 36)}),
                   (std::vector<int32_t>{range.c0, range.r0, range.c1, range.r1}));
