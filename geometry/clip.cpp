@@ -547,6 +547,25 @@ struct StageBuffers {
     std::vector<uint32_t> openEntries;
     std::vector<uint32_t> openExits;
     std::vector<uint8_t> used;
+    // Rings no longer in use, kept with their storage for the next ones.
+    std::vector<PointRing> spare;
+
+    PointRing takeRing() {
+        if (spare.empty())
+            return {};
+        PointRing ring = std::move(spare.back());
+        spare.pop_back();
+        return ring;
+    }
+    // Only small rings are kept: the many pieces of a cut are small, and
+    // keeping every large one would hold memory for nothing.
+    void giveBack(PointRing&& ring) {
+        constexpr size_t keptCapacity = 1024;
+        if (ring.capacity() > keptCapacity)
+            return;
+        ring.clear();
+        spare.push_back(std::move(ring));
+    }
 };
 
 class RingCutter {
@@ -556,15 +575,16 @@ public:
     void cut(PointRing&& ring, std::vector<PointRing>& out) {
         ring_ = &ring;
         const size_t insideCount = classify();
-        if (insideCount == 0)
-            return;
         if (insideCount == ring.size()) {
             out.push_back(std::move(ring));
             return;
         }
-        findRuns();
-        pairExitsWithEntries();
-        assemble(out);
+        if (insideCount != 0) {
+            findRuns();
+            pairExitsWithEntries();
+            assemble(out);
+        }
+        buf_.giveBack(std::move(ring));
     }
 
 private:
@@ -708,7 +728,7 @@ private:
         for (size_t startRun = 0; startRun < count; ++startRun) {
             if (buf_.used[startRun])
                 continue;
-            PointRing piece;
+            PointRing piece = buf_.takeRing();
             for (size_t r = startRun; !buf_.used[r]; r = buf_.joinedRun[r]) {
                 buf_.used[r] = 1;
                 appendRun(buf_.runs[r], piece);
@@ -717,7 +737,9 @@ private:
                     appendTail(buf_.runs[r], piece);
             }
             mergeRepeats(piece);
-            if (!isDegenerate(piece))
+            if (isDegenerate(piece))
+                buf_.giveBack(std::move(piece));
+            else
                 out.push_back(std::move(piece));
         }
     }
@@ -744,24 +766,48 @@ private:
 
 } // namespace
 
-int32_t clipPolygon(const mapPoint* points, size_t count, const Rect& rect,
-                    std::vector<std::vector<mapPoint>>& rings) {
+struct PolygonClipper::Buffers {
+    StageBuffers stage;
+    std::vector<PointRing> next;
+};
+
+PolygonClipper::PolygonClipper() : buffers(std::make_unique<Buffers>()) {}
+
+PolygonClipper::~PolygonClipper() = default;
+
+int32_t PolygonClipper::clip(const mapPoint* points, size_t count, const Rect& rect,
+                             std::vector<std::vector<mapPoint>>& rings) {
+    StageBuffers& stage = buffers->stage;
+    for (PointRing& ring : rings)
+        stage.giveBack(std::move(ring));
     rings.clear();
     if (points == nullptr || count == 0)
         return 1;
-    PointRing whole(points, points + count);
+    PointRing whole = stage.takeRing();
+    whole.assign(points, points + count);
     mergeRepeats(whole);
-    if (!isDegenerate(whole))
+    if (isDegenerate(whole))
+        stage.giveBack(std::move(whole));
+    else
         rings.push_back(std::move(whole));
-    StageBuffers buffers;
-    std::vector<PointRing> next;
-    for (const HalfPlane& plane : halfPlanesOf(rect)) {
-        next.clear();
-        for (PointRing& ring : rings)
-            RingCutter(plane, buffers).cut(std::move(ring), next);
-        rings.swap(next);
-    }
+    for (size_t plane = 0; plane < 4; ++plane)
+        cutAll(plane, rect, rings);
     return rings.empty() ? 1 : 2;
+}
+
+void PolygonClipper::cutAll(size_t plane, const Rect& rect,
+                            std::vector<std::vector<mapPoint>>& rings) {
+    std::vector<PointRing>& next = buffers->next;
+    next.clear();
+    const HalfPlane half = halfPlanesOf(rect)[plane];
+    for (PointRing& ring : rings)
+        RingCutter(half, buffers->stage).cut(std::move(ring), next);
+    rings.swap(next);
+}
+
+int32_t clipPolygon(const mapPoint* points, size_t count, const Rect& rect,
+                    std::vector<std::vector<mapPoint>>& rings) {
+    return PolygonClipper().clip(points, count, rect, rings);
 }
 
 } // namespace zel

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace zel {
@@ -68,5 +69,24 @@ void clipLine(const mapPoly& line, const Rect& rect, std::vector<mapPoly>& parts
 // Returns 2 when at least one ring results, else 1.
 int32_t clipPolygon(const mapPoint* points, size_t count, const Rect& rect,
                     std::vector<std::vector<mapPoint>>& rings);
+
+// clipPolygon for many rectangles in a row: the working buffers are kept
+// from one call to the next. The results are those of clipPolygon.
+class PolygonClipper {
+public:
+    PolygonClipper();
+    PolygonClipper(const PolygonClipper&) = delete;
+    PolygonClipper& operator=(const PolygonClipper&) = delete;
+    ~PolygonClipper();
+
+    int32_t clip(const mapPoint* points, size_t count, const Rect& rect,
+                 std::vector<std::vector<mapPoint>>& rings);
+
+private:
+    void cutAll(size_t plane, const Rect& rect, std::vector<std::vector<mapPoint>>& rings);
+
+    struct Buffers;
+    std::unique_ptr<Buffers> buffers;
+};
 
 } // namespace zel

@@ -1,5 +1,6 @@
 #include "geometry/simplify.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -106,9 +107,121 @@ void keepPoint(std::vector<mapPoint>& out, const std::vector<mapPoint>& points, 
     out.push_back(points[start + 1]);
 }
 
+// A sum kept with its rounding error (Neumaier's compensated summation) and
+// the sum of its terms' magnitudes: its error is then a few units of
+// rounding of that magnitude, whatever the number of terms.
+struct CompensatedSum {
+    double sum = 0.0;
+    double compensation = 0.0;
+    double magnitude = 0.0;
+
+    void add(double term) {
+        const double next = sum + term;
+        compensation +=
+            std::fabs(sum) >= std::fabs(term) ? (sum - next) + term : (term - next) + sum;
+        sum = next;
+        magnitude += std::fabs(term);
+    }
+    double value() const { return sum + compensation; }
+};
+
+// The sums of a window that grows one point at a time from its first point:
+// the raw sums, added in the same order as sumWindow adds them (so they are
+// the same doubles), and sums taken relative to the first point, which stay
+// small and let the mean squared distance be estimated without a pass over
+// the window.
+class GrowingWindow {
+public:
+    void start(const std::vector<mapPoint>& points, size_t first) {
+        *this = GrowingWindow{};
+        origin = points[first];
+    }
+
+    void add(mapPoint p) {
+        const double x = p.x;
+        const double y = p.y;
+        ++count;
+        raw.count = static_cast<double>(count);
+        raw.sumX += x;
+        raw.sumY += y;
+        raw.sumXX += x * x;
+        raw.sumXY += x * y;
+        raw.sumYY += y * y;
+        // Exact: both are floats, far closer to each other than 2^29 times
+        // their own precision.
+        const double u = x - static_cast<double>(origin.x);
+        const double v = y - static_cast<double>(origin.y);
+        dx.add(u);
+        dy.add(v);
+        dxx.add(u * u);
+        dyy.add(v * v);
+        dxy.add(u * v);
+        maxAbsX = std::max(maxAbsX, std::fabs(x));
+        maxAbsY = std::max(maxAbsY, std::fabs(y));
+    }
+
+    WindowSums raw;
+    mapPoint origin;
+    CompensatedSum dx, dy, dxx, dyy, dxy;
+    double maxAbsX = 0.0, maxAbsY = 0.0;
+    size_t count = 0;
+};
+
+enum class Verdict { within, beyond, unsure };
+
+// Whether the window's mean squared distance from `line`, as fitSegment
+// computes it point by point, is at most `limit`. The distances' sum of
+// squares is estimated from the window's sums, with a bound on how far both
+// that estimate and fitSegment's own rounding can stray; only when the limit
+// lies within the bound is the answer left open.
+Verdict judge(const GrowingWindow& w, const FittedLine& line, double limit) {
+    constexpr double eps = std::numeric_limits<double>::epsilon();
+    const double n = static_cast<double>(w.count);
+    const double s = line.slope;
+    // Along and across the line, relative to the first point.
+    const CompensatedSum& u = line.steep ? w.dy : w.dx;
+    const CompensatedSum& v = line.steep ? w.dx : w.dy;
+    const CompensatedSum& uu = line.steep ? w.dyy : w.dxx;
+    const CompensatedSum& vv = line.steep ? w.dxx : w.dyy;
+    const double along0 = line.steep ? w.origin.y : w.origin.x;
+    const double across0 = line.steep ? w.origin.x : w.origin.y;
+    const double c = line.offset - across0 + s * along0;
+    const double estimate = vv.value() - 2.0 * s * w.dxy.value() - 2.0 * c * v.value() +
+                            s * s * uu.value() + 2.0 * s * c * u.value() + n * c * c;
+    // Every term of the estimate, by magnitude: the bound of the sums' and
+    // the formula's rounding.
+    const double magnitude = vv.magnitude + 2.0 * std::fabs(s) * w.dxy.magnitude +
+                             2.0 * std::fabs(c) * v.magnitude + s * s * uu.magnitude +
+                             2.0 * std::fabs(s * c) * u.magnitude + n * c * c;
+    const double maxAlong = line.steep ? w.maxAbsY : w.maxAbsX;
+    const double maxAcross = line.steep ? w.maxAbsX : w.maxAbsY;
+    const double scale = maxAcross + std::fabs(s) * maxAlong + std::fabs(line.offset);
+    const double cError =
+        8.0 * eps * (std::fabs(line.offset) + std::fabs(across0) + std::fabs(s * along0));
+    const double estimateError = (64.0 + 8.0 * n * eps) * eps * magnitude;
+    const double high1 = std::max(estimate, 0.0) + estimateError;
+    const double high = high1 + 2.0 * std::sqrt(n * high1) * cError + n * cError * cError;
+    const double low = std::max(0.0, estimate - (high - estimate));
+    // How far each distance fitSegment computes may stray, and what that
+    // does to its sum of squares.
+    const double delta = 8.0 * eps * scale;
+    const double spread = delta * (2.0 * std::sqrt(n * high) + n * delta);
+    const double sumHigh = (high + spread) * (1.0 + 4.0 * (n + 2.0) * eps);
+    const double sumLow = std::max(0.0, low - spread) * (1.0 - 4.0 * (n + 2.0) * eps);
+    const double bound = limit * (w.raw.count * (s * s + 1.0));
+    if (!std::isfinite(sumHigh) || !std::isfinite(bound))
+        return Verdict::unsure;
+    if (sumHigh <= bound * (1.0 - 1e-9))
+        return Verdict::within;
+    if (sumLow >= bound * (1.0 + 1e-9))
+        return Verdict::beyond;
+    return Verdict::unsure;
+}
+
 // Grows a window while the points stay within `tolerance` of their segment.
-// The segment is refitted from scratch for every window; `points` holds at
-// least three points.
+// The window's sums grow with it, and only a window whose fit lies close to
+// the tolerance is measured point by point, so a long run of points in line
+// costs its length, not its square. `points` holds at least three points.
 std::vector<mapPoint> fitWindows(const std::vector<mapPoint>& points, double tolerance) {
     const size_t count = points.size();
     const double limit = tolerance * tolerance;
@@ -118,16 +231,30 @@ std::vector<mapPoint> fitWindows(const std::vector<mapPoint>& points, double tol
     size_t end = 2;
     bool ok = false;
     SegmentFit last;
+    GrowingWindow window;
+    window.start(points, start);
+    for (size_t i = start; i <= end; ++i)
+        window.add(points[i]);
     while (end < count) {
-        const SegmentFit fit = fitSegment(points, start, end);
-        if (!fit.ok) {
-            ++end;
-            continue;
+        FittedLine line;
+        bool fits = fitLine(window.raw, line);
+        bool within = false;
+        if (fits) {
+            const Verdict verdict = judge(window, line, limit);
+            within = verdict == Verdict::within;
+            if (verdict == Verdict::unsure)
+                within = fitSegment(points, start, end).meanSquared <= limit;
         }
-        if (fit.meanSquared <= limit) {
-            ok = true;
-            last = fit;
+        if (!fits || within) {
+            if (fits) {
+                ok = true;
+                last.ok = true;
+                last.a = projectOnto(points[start], line);
+                last.b = projectOnto(points[end], line);
+            }
             ++end;
+            if (end < count)
+                window.add(points[end]);
             continue;
         }
         if (ok) {
@@ -139,6 +266,9 @@ std::vector<mapPoint> fitWindows(const std::vector<mapPoint>& points, double tol
         }
         end = start + 2;
         ok = false;
+        window.start(points, start);
+        for (size_t i = start; i <= end && i < count; ++i)
+            window.add(points[i]);
     }
     if (ok) {
         out.push_back(last.b);

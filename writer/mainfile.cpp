@@ -16,7 +16,7 @@ namespace {
 using platform::File;
 using namespace layout;
 
-constexpr size_t copyPieceSize = 4096;
+constexpr size_t copyPieceSize = 1 << 20;
 
 bool readExact(File& file, void* buffer, size_t count) {
     return file.read(buffer, count) == count;
@@ -219,7 +219,7 @@ private:
         File file;
         if (!file.open(name, File::Mode::read))
             return false;
-        std::array<uint8_t, copyPieceSize> piece{};
+        std::vector<uint8_t> piece(copyPieceSize);
         uint64_t copied = 0;
         while (size_t got = file.read(piece.data(), piece.size())) {
             if (!emit(piece.data(), got))

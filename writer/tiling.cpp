@@ -264,15 +264,16 @@ struct SquareRecords {
     }
 };
 
-Bytes blockHeader(const SquareRecords& records, LevelPoint base) {
-    Bytes header;
-    putTag(header, layout::blockTag);
-    putU32(header, records.pois);
-    putU32(header, records.lines);
-    putU32(header, records.polygons);
-    putU32(header, static_cast<uint32_t>(records.bytes.size()));
-    putI32(header, base.x);
-    putI32(header, base.y);
+std::array<uint8_t, layout::blockHeaderSize> blockHeader(const SquareRecords& records,
+                                                         LevelPoint base) {
+    std::array<uint8_t, layout::blockHeaderSize> header{};
+    std::copy(layout::blockTag.begin(), layout::blockTag.end(), header.begin());
+    setU32(header.data() + 4, records.pois);
+    setU32(header.data() + 8, records.lines);
+    setU32(header.data() + 12, records.polygons);
+    setU32(header.data() + 16, static_cast<uint32_t>(records.bytes.size()));
+    setU32(header.data() + 20, static_cast<uint32_t>(base.x));
+    setU32(header.data() + 24, static_cast<uint32_t>(base.y));
     return header;
 }
 
@@ -298,6 +299,7 @@ public:
         lineParts.clear();
         poiIndices.clear();
         polygonRings.clear();
+        ringPoints.clear();
         while (lines.atSquare(number))
             cutLine(lines.take());
         while (pois.atSquare(number))
@@ -314,12 +316,13 @@ public:
             encodeLine(out.bytes, level.lines[index], part, rect, base, grid.bits);
         for (uint32_t index : poiIndices)
             encodePoi(out.bytes, level.pois[index], base, grid.bits);
-        for (const auto& [index, ring] : polygonRings) {
-            const mapPoly& polygon = level.polygons[index];
+        for (const RingSpan& ring : polygonRings) {
+            const mapPoly& polygon = level.polygons[ring.polygon];
             const int32_t floorsHeight = polygon.floorsHeight != -1
                                              ? polygon.floorsHeight
                                              : defaultFloorsHeight(polygon.type);
-            encodePolygon(out.bytes, polygon, ring, floorsHeight, base, grid.bits);
+            const std::span<const mapPoint> points(ringPoints.data() + ring.first, ring.count);
+            encodePolygon(out.bytes, polygon, points, floorsHeight, base, grid.bits);
         }
         out.lines = static_cast<uint32_t>(lineParts.size());
         out.pois = static_cast<uint32_t>(poiIndices.size());
@@ -338,10 +341,11 @@ private:
 
     void cutPolygon(uint32_t index) {
         const mapPoly& polygon = level.polygons[index];
-        rings.clear();
-        clipPolygon(polygon.points.data(), polygon.points.size(), rect, rings);
-        for (std::vector<mapPoint>& ring : rings)
-            polygonRings.emplace_back(index, std::move(ring));
+        clipper.clip(polygon.points.data(), polygon.points.size(), rect, rings);
+        for (const std::vector<mapPoint>& ring : rings) {
+            polygonRings.push_back({index, ringPoints.size(), ring.size()});
+            ringPoints.insert(ringPoints.end(), ring.begin(), ring.end());
+        }
     }
 
     const mapLevel& level;
@@ -350,9 +354,17 @@ private:
     LevelPoint base;
     std::vector<LinePart> parts;
     std::vector<std::vector<mapPoint>> rings;
+    PolygonClipper clipper;
     std::vector<std::pair<uint32_t, LinePart>> lineParts;
     std::vector<uint32_t> poiIndices;
-    std::vector<std::pair<uint32_t, std::vector<mapPoint>>> polygonRings;
+    // The rings of the square's polygons, their points one after the other.
+    struct RingSpan {
+        uint32_t polygon;
+        size_t first;
+        size_t count;
+    };
+    std::vector<RingSpan> polygonRings;
+    std::vector<mapPoint> ringPoints;
 };
 
 // The blocks of the squares that receive records, ascending by number;
@@ -383,7 +395,8 @@ std::vector<SquareRef> writeBlocks(const mapLevel& level, const SquareList& list
         if (file.size() > UINT32_MAX)
             file.fail();
         squareIndex.push_back({number, static_cast<uint32_t>(file.size())});
-        file.write(blockHeader(records, encoder.basePoint()));
+        const auto header = blockHeader(records, encoder.basePoint());
+        file.write(header.data(), header.size());
         file.write(records.bytes);
         progress.tick();
         ticked = position + 1;

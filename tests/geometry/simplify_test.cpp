@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <random>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -76,6 +78,90 @@ TEST(SimplifyForLevel, SuccessiveRunsMeetAtTheMidpointOfTheirEnds) {
         {26, 24},       // run 3's end
     };
     EXPECT_EQ(simplified(points, 9), expected);
+}
+
+// The windows, fitted from scratch for every point added: the plain way the
+// fast version must agree with.
+std::vector<mapPoint> plainFit(const std::vector<mapPoint>& points, double tolerance) {
+    const double limit = tolerance * tolerance;
+    std::vector<mapPoint> out;
+    size_t start = 0, end = 2;
+    bool ok = false;
+    SegmentFit last;
+    const auto meet = [&](mapPoint a) {
+        if (out.empty())
+            out.push_back(a);
+        else
+            out.back() = {(out.back().x + a.x) * 0.5f, (out.back().y + a.y) * 0.5f};
+    };
+    while (end < points.size()) {
+        const SegmentFit fit = fitSegment(points, start, end);
+        if (!fit.ok || fit.meanSquared <= limit) {
+            if (fit.ok) {
+                ok = true;
+                last = fit;
+            }
+            ++end;
+            continue;
+        }
+        if (ok) {
+            meet(last.a);
+            out.push_back(last.b);
+            start = end - 1;
+        } else {
+            if (out.empty())
+                out.push_back(points[start]);
+            out.push_back(points[start + 1]);
+            ++start;
+        }
+        end = start + 2;
+        ok = false;
+    }
+    if (ok)
+        out.push_back(last.b);
+    else
+        out.insert(out.end(), points.begin() + static_cast<std::ptrdiff_t>(start + 1),
+                   points.end());
+    return out;
+}
+
+// Runs of points in line, scattered by about the tolerance so that many fits
+// lie near it, far from the origin and near it, steep and flat, with repeated
+// points: the growing sums decide as the fit from scratch does.
+TEST(SimplifyForLevel, GrowingSumsAgreeWithFittingEveryWindowAfresh) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    for (int round = 0; round < 400; ++round) {
+        const uint8_t bits = static_cast<uint8_t>(16 + random() % 11);
+        const double tolerance = 360.0 / static_cast<double>(uint64_t{1} << bits);
+        const double noise = tolerance * std::vector<double>{0.0, 0.5, 1.0, 1.7}[random() % 4];
+        const double x0 = std::vector<double>{0.0, 12.5, 359.9, -170.0}[random() % 4];
+        const double y0 = unit(random) * 80.0;
+        mapPoly line;
+        double x = x0, y = y0, angle = unit(random) * 3.2;
+        for (size_t i = 2 + random() % 300; i > 0; --i) {
+            if (random() % 40 == 0)
+                angle = unit(random) * 3.2;
+            if (random() % 10 != 0) {
+                const double step = tolerance * (0.2 + 3.0 * std::fabs(unit(random)));
+                x += step * std::cos(angle);
+                y += step * std::sin(angle);
+            }
+            line.points.push_back({static_cast<float>(x + noise * unit(random)),
+                                   static_cast<float>(y + noise * unit(random))});
+        }
+        const std::vector<mapPoint> fast = simplifyForLevel(line, bits, PolyKind::polygon).points;
+        if (line.points.size() <= 4)
+            continue;
+        std::vector<mapPoint> plain = plainFit(line.points, tolerance);
+        if (plain.size() == 1)
+            plain = {line.points.front(), plain.front()};
+        ASSERT_EQ(fast.size(), plain.size()) << round;
+        for (size_t i = 0; i < fast.size(); ++i) {
+            ASSERT_EQ(fast[i].x, plain[i].x) << round << " point " << i;
+            ASSERT_EQ(fast[i].y, plain[i].y) << round << " point " << i;
+        }
+    }
 }
 
 } // namespace
