@@ -805,6 +805,57 @@ void PolygonClipper::cutAll(size_t plane, const Rect& rect,
     rings.swap(next);
 }
 
+namespace {
+
+bool strictlyInside(const Box& box, const Rect& rect) {
+    return box.minX > rect.x0 && box.maxX < rect.x1 && box.minY > rect.y0 && box.maxY < rect.y1;
+}
+
+// A line cut to a rectangle it lies inside keeps every point; each point takes
+// the first node reference stored for its index, the heights are one per
+// point (missing ones 0), and a line whose points are all equal is dropped.
+InPlaceCut lineInPlace(mapPoly& line) {
+    const size_t count = line.points.size();
+    if (count < 2)
+        return InPlaceCut::dropped;
+    if (allEqual(line.points))
+        return InPlaceCut::dropped;
+    if (!line.heights.empty())
+        line.heights.resize(count, 0.0f);
+    std::vector<mapNodeRef> refs;
+    {
+        const NodeRefIndex index(line.nodeRefs);
+        for (size_t i = 0; i < count; ++i) {
+            if (const mapNodeRef* ref = index.find(static_cast<uint16_t>(i)))
+                refs.push_back(*ref);
+        }
+    }
+    line.nodeRefs = std::move(refs);
+    return InPlaceCut::kept;
+}
+
+InPlaceCut polygonInPlace(mapPoly& polygon) {
+    mergeRepeats(polygon.points);
+    if (isDegenerate(polygon.points))
+        return InPlaceCut::dropped;
+    return InPlaceCut::kept;
+}
+
+} // namespace
+
+InPlaceCut cutInPlace(mapPoly& object, PolyKind kind, const Rect& rect) {
+    // Indices are renumbered in 16 bits as a line is cut; a longer line is
+    // left to the cut itself.
+    constexpr size_t renumbered = 65535;
+    if (object.points.empty() || !strictlyInside(boundingBox(object.points), rect))
+        return InPlaceCut::notInside;
+    if (kind == PolyKind::polygon)
+        return polygonInPlace(object);
+    if (object.points.size() > renumbered)
+        return InPlaceCut::notInside;
+    return lineInPlace(object);
+}
+
 int32_t clipPolygon(const mapPoint* points, size_t count, const Rect& rect,
                     std::vector<std::vector<mapPoint>>& rings) {
     return PolygonClipper().clip(points, count, rect, rings);

@@ -70,6 +70,15 @@ void clipLine(const mapPoly& line, const Rect& rect, std::vector<mapPoly>& parts
 int32_t clipPolygon(const mapPoint* points, size_t count, const Rect& rect,
                     std::vector<std::vector<mapPoint>>& rings);
 
+// What cutting an object to a rectangle it lies strictly inside leaves of it,
+// worked out in place: the object itself, less what every cut drops (a line
+// of fewer than two points or of points all equal, repeated points of a ring
+// and a ring without area), with node references and heights as a cut gives
+// them. `notInside` when the object does not lie strictly inside `rect` (or
+// is a line too long to renumber in place); then it has to be cut.
+enum class InPlaceCut { kept, dropped, notInside };
+InPlaceCut cutInPlace(mapPoly& object, PolyKind kind, const Rect& rect);
+
 // clipPolygon for many rectangles in a row: the working buffers are kept
 // from one call to the next. The results are those of clipPolygon.
 class PolygonClipper {

@@ -2,12 +2,13 @@
 
 #include "model/labelchars.h"
 #include "model/names.h"
+#include "passes/reorder.h"
+#include "passes/textindex.h"
 #include "platform/progress.h"
 
 #include <algorithm>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
 namespace zel {
@@ -48,7 +49,7 @@ bool takesPart(const mapPoly& object) {
 class StreetIndex {
 public:
     void add(const std::u16string& spelling) {
-        if (spellings.try_emplace(spelling, static_cast<uint32_t>(normalised.size())).second)
+        if (spellings.add(spelling) == normalised.size())
             normalised.push_back(normaliseSeparators(spelling));
     }
 
@@ -70,15 +71,15 @@ public:
     // The position of the street spelled `spelling` in the settled names;
     // nothing for a spelling never added.
     std::optional<uint32_t> find(const std::u16string& spelling) const {
-        const auto known = spellings.find(spelling);
-        if (known == spellings.end())
+        const uint32_t number = spellings.find(spelling);
+        if (number == TextIndex::none)
             return std::nullopt;
-        return positions[known->second];
+        return positions[number];
     }
 
 private:
     // The spellings point into the objects, which the pass does not change.
-    std::unordered_map<std::u16string_view, uint32_t> spellings;
+    TextIndex spellings;
     std::vector<std::u16string> normalised;
     std::vector<uint32_t> positions;
 };
@@ -171,8 +172,64 @@ void settleKindsAndCities(std::vector<mapAdrObject>& objects) {
     }
 }
 
+// The order of adrObjectBefore as a key of integers: city, kind class, then
+// (city points before the other points) name, or street, length of the
+// number and number; names by their place among the distinct names. The
+// position breaks ties, so the order is that of a stable sort.
+struct ObjectKey {
+    uint32_t city;
+    uint32_t kindClass;
+    uint32_t group;
+    uint32_t ref;
+    uint64_t length;
+    uint32_t name;
+    uint32_t position;
+
+    auto operator<=>(const ObjectKey&) const = default;
+};
+
+std::vector<uint32_t> nameRanks(const std::vector<mapAdrObject>& objects) {
+    TextIndex names;
+    std::vector<uint32_t> ranks(objects.size());
+    for (size_t i = 0; i < objects.size(); ++i)
+        ranks[i] = names.add(objects[i].name);
+    const std::vector<std::u16string_view>& distinct = names.texts();
+    std::vector<uint32_t> byName(distinct.size());
+    for (size_t i = 0; i < byName.size(); ++i)
+        byName[i] = static_cast<uint32_t>(i);
+    std::sort(byName.begin(), byName.end(),
+              [&](uint32_t a, uint32_t b) { return distinct[a] < distinct[b]; });
+    std::vector<uint32_t> rankOf(distinct.size());
+    for (size_t rank = 0; rank < byName.size(); ++rank)
+        rankOf[byName[rank]] = static_cast<uint32_t>(rank);
+    for (uint32_t& rank : ranks)
+        rank = rankOf[rank];
+    return ranks;
+}
+
+ObjectKey sortKeyOf(const mapAdrObject& object, uint32_t nameRank, uint32_t position) {
+    const uint32_t kind = kindClass(object);
+    ObjectKey key{object.cityKey, kind, 0, 0, 0, 0, position};
+    if (kind == kindPoint && isCityPoint(object)) {
+        key.name = nameRank;
+    } else if (kind == kindPoint || kind == kindHouse) {
+        key.group = kind == kindPoint ? 1 : 0;
+        key.ref = object.ref;
+        key.length = object.name.size();
+        key.name = nameRank;
+    } else {
+        key.ref = object.ref;
+    }
+    return key;
+}
+
 void sortObjects(std::vector<mapAdrObject>& objects) {
-    std::stable_sort(objects.begin(), objects.end(), adrObjectBefore);
+    const std::vector<uint32_t> ranks = nameRanks(objects);
+    std::vector<ObjectKey> keys(objects.size());
+    for (size_t i = 0; i < objects.size(); ++i)
+        keys[i] = sortKeyOf(objects[i], ranks[i], static_cast<uint32_t>(i));
+    std::sort(keys.begin(), keys.end());
+    reorder(objects, [&](size_t place) { return keys[place].position; });
 }
 
 // Of each run of adjacent objects that are the same thing only the first
@@ -244,9 +301,27 @@ void addMissingStreets(std::vector<mapAdrObject>& objects) {
         }
         group = groupEnd;
     }
+    if (added.empty())
+        return;
     objects.insert(objects.end(), std::make_move_iterator(added.begin()),
                    std::make_move_iterator(added.end()));
     sortObjects(objects);
+}
+
+// The objects' house numbers and street names now live in the index; nothing
+// after this pass reads them, and a large map holds hundreds of thousands.
+void releaseAddressFields(cMapPolish& map) {
+    const auto release = [](auto& objects) {
+        for (auto& object : objects) {
+            std::u16string().swap(object.houseNumber);
+            std::u16string().swap(object.streetDesc);
+        }
+    };
+    for (mapLevel& level : map.levels) {
+        release(level.pois);
+        release(level.lines);
+        release(level.polygons);
+    }
 }
 
 } // namespace
@@ -287,6 +362,7 @@ void buildAddressInfo(cMapPolish& map) {
     addMissingStreets(map.adrObjects);
     for (const mapAdrObject& object : map.adrObjects)
         mergeLabelChars(map.labelChars, object.name);
+    releaseAddressFields(map);
     progress.finish();
 }
 

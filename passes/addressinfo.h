@@ -9,7 +9,9 @@ namespace zel {
 
 // "Address info": fills `streetNames` (normalised, sorted, each once) and
 // `adrObjects` (sorted by adrObjectBefore), and adds the units of every name
-// to `labelChars`. Runs after sorting, once per map read into a reset model.
+// to `labelChars`. The objects' house numbers and street names, taken over by
+// the index, are cleared. Runs after sorting, once per map read into a reset
+// model.
 void buildAddressInfo(cMapPolish& map);
 
 // The order of the address objects: by city (unsigned), then by kind class

@@ -126,6 +126,23 @@ bool normalizeLongitudes(mapPoly& object, PolyKind kind, std::vector<mapPoly>& p
         if (object.bbox.maxX == static_cast<float>(c0 + 1) * columnWidth)
             ++c1;
     }
+    // Most objects lie inside one column: they are kept as they are, less
+    // what the cut would drop, instead of being copied by the cut.
+    if (c0 == c1) {
+        const float west = static_cast<float>(c0) * columnWidth;
+        const InPlaceCut inPlace =
+            cutInPlace(object, kind, Rect{west, -90.0f, west + columnWidth, 90.0f});
+        if (inPlace != InPlaceCut::notInside) {
+            if (inPlace == InPlaceCut::kept) {
+                if (west != 0.0f) {
+                    for (mapPoint& p : object.points)
+                        p.x -= west;
+                }
+                pieces.push_back(std::move(object));
+            }
+            return true;
+        }
+    }
     std::vector<mapPoly> cut;
     for (int32_t c = c0; c <= c1; ++c) {
         const float west = static_cast<float>(c) * columnWidth;

@@ -1,11 +1,12 @@
 #include "passes/sorting.h"
 
+#include "passes/reorder.h"
+#include "passes/textindex.h"
 #include "platform/progress.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -15,16 +16,11 @@ namespace {
 // Each distinct label's place among the distinct labels, so that the sort
 // compares two integers instead of two strings spread over the heap.
 template <typename Object> std::vector<uint32_t> labelRanks(const std::vector<Object>& objects) {
-    std::unordered_map<std::u16string_view, uint32_t> ids;
-    std::vector<std::u16string_view> distinct;
+    TextIndex labels;
     std::vector<uint32_t> idOf(objects.size());
-    for (size_t i = 0; i < objects.size(); ++i) {
-        const auto [at, added] =
-            ids.try_emplace(objects[i].label, static_cast<uint32_t>(distinct.size()));
-        if (added)
-            distinct.push_back(objects[i].label);
-        idOf[i] = at->second;
-    }
+    for (size_t i = 0; i < objects.size(); ++i)
+        idOf[i] = labels.add(objects[i].label);
+    const std::vector<std::u16string_view>& distinct = labels.texts();
     std::vector<uint32_t> byLabel(distinct.size());
     for (size_t id = 0; id < byLabel.size(); ++id)
         byLabel[id] = static_cast<uint32_t>(id);
@@ -40,7 +36,7 @@ template <typename Object> std::vector<uint32_t> labelRanks(const std::vector<Ob
 
 // By type, then label; objects with equal keys keep their order (the index
 // breaks ties). The objects are large: their keys are sorted, then each
-// object is moved once into its place.
+// object is moved into its place.
 template <typename Object> void sortByTypeAndLabel(std::vector<Object>& objects) {
     const std::vector<uint32_t> ranks = labelRanks(objects);
     std::vector<std::pair<uint64_t, uint32_t>> order(objects.size());
@@ -50,16 +46,7 @@ template <typename Object> void sortByTypeAndLabel(std::vector<Object>& objects)
         order[i] = {type << 32 | ranks[i], static_cast<uint32_t>(i)};
     }
     std::sort(order.begin(), order.end());
-    bool moved = false;
-    for (size_t i = 0; i < order.size() && !moved; ++i)
-        moved = order[i].second != i;
-    if (!moved)
-        return;
-    std::vector<Object> sorted;
-    sorted.reserve(objects.size());
-    for (const auto& [key, i] : order)
-        sorted.push_back(std::move(objects[i]));
-    objects = std::move(sorted);
+    reorder(objects, [&](size_t place) { return order[place].second; });
 }
 
 } // namespace

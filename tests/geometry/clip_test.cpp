@@ -271,5 +271,57 @@ TEST(ClipPolygonProperties, AnyRingGivesWellFormedRingsOfTheRightArea) {
     }
 }
 
+// An object strictly inside the rectangle, worked out in place, ends as the
+// cut leaves it: lines with repeated and misnumbered node references, short
+// or long heights, all-equal points; rings with repeats and without area.
+TEST(CutInPlace, GivesWhatTheCutGives) {
+    std::mt19937 random(11);
+    const Rect rect{0.0f, 0.0f, 4.0f, 4.0f};
+    for (int round = 0; round < 2000; ++round) {
+        mapPoly object;
+        object.label = u"x";
+        const size_t count = 1 + random() % 6;
+        for (size_t i = 0; i < count; ++i) {
+            // Few distinct values, so that repeats and lines of one value occur.
+            const auto value = [&] { return 0.5f + static_cast<float>(random() % 3); };
+            object.points.push_back(i > 0 && random() % 4 == 0 ? object.points.back()
+                                                               : mapPoint{value(), value()});
+        }
+        for (size_t i = random() % 4; i > 0; --i)
+            object.nodeRefs.push_back(
+                {static_cast<uint16_t>(random() % 8), static_cast<int32_t>(random() % 100), 0});
+        object.heights.resize(random() % 8, 3.0f);
+        for (const PolyKind kind : {PolyKind::polyline, PolyKind::polygon}) {
+            std::vector<mapPoly> cut;
+            if (kind == PolyKind::polyline) {
+                clipLine(object, rect, cut);
+            } else {
+                Rings rings;
+                clipPolygon(object.points.data(), object.points.size(), rect, rings);
+                for (Ring& ring : rings) {
+                    cut.push_back(object);
+                    cut.back().points = std::move(ring);
+                }
+            }
+            mapPoly inPlace = object;
+            const InPlaceCut result = cutInPlace(inPlace, kind, rect);
+            ASSERT_NE(result, InPlaceCut::notInside) << round;
+            ASSERT_EQ(result == InPlaceCut::kept ? 1u : 0u, cut.size()) << round;
+            if (cut.empty())
+                continue;
+            ASSERT_EQ(coords({inPlace.points}), coords({cut[0].points})) << round;
+            ASSERT_EQ(inPlace.heights, cut[0].heights) << round;
+            ASSERT_EQ(inPlace.nodeRefs.size(), cut[0].nodeRefs.size()) << round;
+            for (size_t i = 0; i < inPlace.nodeRefs.size(); ++i) {
+                EXPECT_EQ(inPlace.nodeRefs[i].pointIndex, cut[0].nodeRefs[i].pointIndex);
+                EXPECT_EQ(inPlace.nodeRefs[i].nodeId, cut[0].nodeRefs[i].nodeId);
+            }
+        }
+    }
+    mapPoly touching;
+    touching.points = {{0.0f, 1.0f}, {2.0f, 2.0f}};
+    EXPECT_EQ(cutInPlace(touching, PolyKind::polyline, rect), InPlaceCut::notInside);
+}
+
 } // namespace
 } // namespace zel
