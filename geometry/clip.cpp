@@ -766,17 +766,202 @@ private:
 
 } // namespace
 
+// Leaving out points that cannot change a rectangle's rings.
+//
+// A point strictly outside one of the four half-planes, and strictly inside
+// every earlier one, comes through the earlier stages as it is, next to its
+// neighbours, and is dropped by that stage. In a run of such points (all
+// dropped by the same stage) only the first and the last matter there: the
+// stage's crossings are computed on the edges into and out of the run, and the
+// points between are left out with the rest of the run. So the points between
+// may be left out from the start, and each stage computes the same points from
+// the same points. What else could tell: the test for rings without area,
+// which runs on every piece of every stage and sees such a run whole. It only
+// asks whether a ring has three distinct points and two distinct x and y
+// values, so a few witnesses of the run are kept for it: points that add a
+// distinct point (up to three) or a distinct x or y value (up to two).
+namespace {
+
+class RingThinner {
+public:
+    RingThinner(const Rect& rect, const RingBoxes* boxes)
+        : rect_(rect), planes_(halfPlanesOf(rect)),
+          boxes_(boxes && boxes->usableFor(rect) ? boxes : nullptr) {}
+
+    // `out` receives the ring's points less those that cannot matter; the
+    // first point is always kept, so the ring also starts where it did.
+    void thin(const mapPoint* points, size_t count, PointRing& out) const {
+        out.clear();
+        size_t first = 0;
+        while (first < count) {
+            const uint8_t stage = droppingStage(points[first]);
+            const size_t end = stage == 0 ? first + 1 : runEnd(points, count, first, stage);
+            keepRun(points, first, end, out);
+            first = end;
+        }
+    }
+
+private:
+    // The end of the run of points from `first` that `stage` drops; whole
+    // stretches of the ring that lie in the stage's region are passed at once.
+    size_t runEnd(const mapPoint* points, size_t count, size_t first, uint8_t stage) const {
+        size_t end = first + 1;
+        while (end < count) {
+            if (boxes_ && end % RingBoxes::stretch == 0) {
+                const size_t stretchEnd = std::min(count, end + RingBoxes::stretch);
+                if (stageOfStretch(end / RingBoxes::stretch) == stage) {
+                    end = stretchEnd;
+                    continue;
+                }
+            }
+            if (droppingStage(points[end]) != stage)
+                break;
+            ++end;
+        }
+        return end;
+    }
+
+    // 1 to 4 for the stage that drops the point when every earlier one keeps
+    // it strictly inside; 0 for a point that has to be kept.
+    uint8_t droppingStage(mapPoint p) const {
+        for (uint8_t k = 0; k < 4; ++k) {
+            const Side side = sideOf(planes_[k].distance(p));
+            if (side == Side::outside)
+                return static_cast<uint8_t>(k + 1);
+            if (side == Side::onLine)
+                return 0;
+        }
+        return 0;
+    }
+
+    // The stage that drops every point of a stretch, or 0. The boxes hold
+    // moderate coordinates only, for which each side test is a comparison.
+    uint8_t stageOfStretch(size_t index) const {
+        const Box& box = boxes_->box(index);
+        if (box.maxX < rect_.x0)
+            return 1;
+        if (!(box.minX > rect_.x0))
+            return 0;
+        if (box.maxY < rect_.y0)
+            return 2;
+        if (!(box.minY > rect_.y0))
+            return 0;
+        if (box.minX > rect_.x1)
+            return 3;
+        if (box.maxX < rect_.x1 && box.minY > rect_.y1)
+            return 4;
+        return 0;
+    }
+
+    // Keeps the first and last point of the run [first, end) and its witnesses.
+    void keepRun(const mapPoint* points, size_t first, size_t end, PointRing& out) const {
+        const size_t last = end - 1;
+        out.push_back(points[first]);
+        if (last == first)
+            return;
+        Witnesses seen;
+        seen.add(points[first]);
+        seen.add(points[last]);
+        for (size_t i = first + 1; i < last && !seen.complete(); ++i) {
+            if (seen.add(points[i]))
+                out.push_back(points[i]);
+        }
+        out.push_back(points[last]);
+    }
+
+    // Up to three distinct points and two distinct x and y values.
+    struct Witnesses {
+        std::array<mapPoint, 3> points{};
+        std::array<float, 2> xs{};
+        std::array<float, 2> ys{};
+        size_t pointCount = 0;
+        size_t xCount = 0;
+        size_t yCount = 0;
+
+        bool complete() const { return pointCount == 3 && xCount == 2 && yCount == 2; }
+
+        // Whether p adds to what has been seen.
+        bool add(mapPoint p) {
+            bool added = false;
+            if (pointCount < 3 && !contains(points, pointCount, p, samePoint)) {
+                points[pointCount++] = p;
+                added = true;
+            }
+            if (xCount < 2 && !contains(xs, xCount, p.x, sameValue)) {
+                xs[xCount++] = p.x;
+                added = true;
+            }
+            if (yCount < 2 && !contains(ys, yCount, p.y, sameValue)) {
+                ys[yCount++] = p.y;
+                added = true;
+            }
+            return added;
+        }
+
+        static bool sameValue(float a, float b) { return a == b; }
+
+        template <class T, size_t N, class Same>
+        static bool contains(const std::array<T, N>& values, size_t count, T value, Same same) {
+            for (size_t i = 0; i < count; ++i) {
+                if (same(values[i], value))
+                    return true;
+            }
+            return false;
+        }
+    };
+
+    Rect rect_;
+    std::array<HalfPlane, 4> planes_;
+    const RingBoxes* boxes_;
+};
+
+// Beyond this magnitude a difference of two coordinates could overflow and a
+// side test would no longer be a comparison.
+constexpr float moderate = 1e30f;
+
+bool isModerate(float value) {
+    return value >= -moderate && value <= moderate;
+}
+
+} // namespace
+
+RingBoxes::RingBoxes(const mapPoint* points, size_t count) {
+    // A box of NaN matches no region: the points of a stretch with a
+    // coordinate out of moderation are looked at one by one.
+    constexpr float unusable = std::numeric_limits<float>::quiet_NaN();
+    boxes.reserve(count / stretch + 1);
+    for (size_t first = 0; first < count; first += stretch) {
+        const size_t end = std::min(count, first + stretch);
+        Box box{points[first].x, points[first].y, points[first].x, points[first].y};
+        bool usable = true;
+        for (size_t i = first; i < end; ++i) {
+            const mapPoint p = points[i];
+            usable = usable && isModerate(p.x) && isModerate(p.y);
+            box.minX = std::min(box.minX, p.x);
+            box.maxX = std::max(box.maxX, p.x);
+            box.minY = std::min(box.minY, p.y);
+            box.maxY = std::max(box.maxY, p.y);
+        }
+        boxes.push_back(usable ? box : Box{unusable, unusable, unusable, unusable});
+    }
+}
+
+bool RingBoxes::usableFor(const Rect& rect) const {
+    return isModerate(rect.x0) && isModerate(rect.y0) && isModerate(rect.x1) && isModerate(rect.y1);
+}
+
 struct PolygonClipper::Buffers {
     StageBuffers stage;
     std::vector<PointRing> next;
 };
 
-PolygonClipper::PolygonClipper() : buffers(std::make_unique<Buffers>()) {}
+PolygonClipper::PolygonClipper(Thinning thinning)
+    : buffers(std::make_unique<Buffers>()), thinning(thinning) {}
 
 PolygonClipper::~PolygonClipper() = default;
 
 int32_t PolygonClipper::clip(const mapPoint* points, size_t count, const Rect& rect,
-                             std::vector<std::vector<mapPoint>>& rings) {
+                             std::vector<std::vector<mapPoint>>& rings, const RingBoxes* boxes) {
     StageBuffers& stage = buffers->stage;
     for (PointRing& ring : rings)
         stage.giveBack(std::move(ring));
@@ -784,7 +969,10 @@ int32_t PolygonClipper::clip(const mapPoint* points, size_t count, const Rect& r
     if (points == nullptr || count == 0)
         return 1;
     PointRing whole = stage.takeRing();
-    whole.assign(points, points + count);
+    if (thinning == Thinning::on)
+        RingThinner(rect, boxes).thin(points, count, whole);
+    else
+        whole.assign(points, points + count);
     mergeRepeats(whole);
     if (isDegenerate(whole))
         stage.giveBack(std::move(whole));

@@ -79,23 +79,46 @@ int32_t clipPolygon(const mapPoint* points, size_t count, const Rect& rect,
 enum class InPlaceCut { kept, dropped, notInside };
 InPlaceCut cutInPlace(mapPoly& object, PolyKind kind, const Rect& rect);
 
+// The boxes of a ring's points taken a stretch at a time, worked out once for
+// a polygon cut to many squares: thinning then passes a stretch that lies
+// wholly in one far region without looking at its points.
+class RingBoxes {
+public:
+    static constexpr size_t stretch = 64;
+
+    RingBoxes(const mapPoint* points, size_t count);
+
+    const Box& box(size_t index) const { return boxes[index]; }
+    bool usableFor(const Rect& rect) const;
+
+private:
+    std::vector<Box> boxes;
+};
+
 // clipPolygon for many rectangles in a row: the working buffers are kept
-// from one call to the next. The results are those of clipPolygon.
+// from one call to the next. The results are those of clipPolygon. A polygon
+// over many squares is mostly far from any one of them: before cutting, its
+// ring is thinned of the points that cannot change the result (runs of points
+// that one stage drops whole); `Thinning::off` cuts every point, which gives
+// the same rings, more slowly.
 class PolygonClipper {
 public:
-    PolygonClipper();
+    enum class Thinning { on, off };
+    explicit PolygonClipper(Thinning thinning = Thinning::on);
     PolygonClipper(const PolygonClipper&) = delete;
     PolygonClipper& operator=(const PolygonClipper&) = delete;
     ~PolygonClipper();
 
+    // `boxes`, when given, are those of the same points.
     int32_t clip(const mapPoint* points, size_t count, const Rect& rect,
-                 std::vector<std::vector<mapPoint>>& rings);
+                 std::vector<std::vector<mapPoint>>& rings, const RingBoxes* boxes = nullptr);
 
 private:
     void cutAll(size_t plane, const Rect& rect, std::vector<std::vector<mapPoint>>& rings);
 
     struct Buffers;
     std::unique_ptr<Buffers> buffers;
+    Thinning thinning;
 };
 
 } // namespace zel

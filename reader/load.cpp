@@ -27,8 +27,10 @@ size_t lineEnd(std::string_view data, size_t from) {
 // are skipped, and text after the last line end is not a line. Lines are
 // parsed where they lie in the read buffer; only a line cut by the end of a
 // buffer is gathered in `pending`. Progress counts every byte, in bulk.
-void readLines(PolishParser& parser, platform::File& file, cProgress& progress) {
-    std::vector<char> chunk(readChunkSize);
+// A small file gets a buffer of its own size: the pages of a large one would be
+// cleared for nothing.
+void readLines(PolishParser& parser, platform::File& file, int64_t length, cProgress& progress) {
+    std::vector<char> chunk(static_cast<size_t>(std::clamp<int64_t>(length + 1, 1, readChunkSize)));
     std::string pending;
     while (size_t got = file.read(chunk.data(), chunk.size())) {
         const std::string_view data(chunk.data(), got);
@@ -62,7 +64,7 @@ bool load(cMapPolish& map, const std::u16string& path) {
     cProgress progress;
     progress.start("Reading file", static_cast<uint32_t>(std::min<int64_t>(length, UINT32_MAX)));
     PolishParser parser(map);
-    readLines(parser, file, progress);
+    readLines(parser, file, length, progress);
     progress.finish();
     return true;
 }

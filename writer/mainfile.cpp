@@ -6,6 +6,7 @@
 #include "model/labelchars.h"
 #include "platform/files.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -219,7 +220,9 @@ private:
         File file;
         if (!file.open(name, File::Mode::read))
             return false;
-        std::vector<uint8_t> piece(copyPieceSize);
+        // Side files of small maps are small; their buffer need not be a full piece.
+        std::vector<uint8_t> piece(
+            static_cast<size_t>(std::min<uint64_t>(expectedSize + 1, copyPieceSize)));
         uint64_t copied = 0;
         while (size_t got = file.read(piece.data(), piece.size())) {
             if (!emit(piece.data(), got))

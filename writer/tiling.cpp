@@ -14,13 +14,12 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 
 namespace zel {
 namespace {
 
 namespace msg = writerMessages;
-
-constexpr size_t recordBufferSize = 0xa00000;
 
 // The level's squares: every square of the level's box (columns clamped to one
 // turn round the globe), of which only those that receive an object get a
@@ -341,11 +340,25 @@ private:
 
     void cutPolygon(uint32_t index) {
         const mapPoly& polygon = level.polygons[index];
-        clipper.clip(polygon.points.data(), polygon.points.size(), rect, rings);
+        clipper.clip(polygon.points.data(), polygon.points.size(), rect, rings, boxesOf(index));
         for (const std::vector<mapPoint>& ring : rings) {
             polygonRings.push_back({index, ringPoints.size(), ring.size()});
             ringPoints.insert(ringPoints.end(), ring.begin(), ring.end());
         }
+    }
+
+    // A polygon of many points is likely cut to many squares: the boxes of
+    // its stretches are worked out at its first square and kept for the level
+    // (a small fraction of its points' memory).
+    const RingBoxes* boxesOf(uint32_t index) {
+        constexpr size_t manyPoints = 4 * RingBoxes::stretch;
+        const std::vector<mapPoint>& points = level.polygons[index].points;
+        if (points.size() < manyPoints)
+            return nullptr;
+        auto found = polygonBoxes.find(index);
+        if (found == polygonBoxes.end())
+            found = polygonBoxes.try_emplace(index, points.data(), points.size()).first;
+        return &found->second;
     }
 
     const mapLevel& level;
@@ -365,6 +378,7 @@ private:
     };
     std::vector<RingSpan> polygonRings;
     std::vector<mapPoint> ringPoints;
+    std::unordered_map<uint32_t, RingBoxes> polygonBoxes;
 };
 
 // The blocks of the squares that receive records, ascending by number;
@@ -377,8 +391,9 @@ std::vector<SquareRef> writeBlocks(const mapLevel& level, const SquareList& list
     std::vector<SquareRef> squareIndex;
     SideFile file(name);
     SquareEncoder encoder(level, list.grid);
+    // Grows to the largest square's records and is reused: small maps do not
+    // pay for a buffer sized for the largest.
     SquareRecords records;
-    records.bytes.reserve(recordBufferSize);
     uint64_t ticked = 0;
     constexpr int32_t none = std::numeric_limits<int32_t>::max();
     while (!lines.done() || !pois.done() || !polygons.done()) {
