@@ -5,6 +5,7 @@
 #include "reader/parser.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,14 +15,33 @@ namespace {
 
 constexpr size_t readChunkSize = 1 << 20;
 
-// The first CR or LF at or after `from`, or npos.
-size_t lineEnd(std::string_view data, size_t from) {
-    for (size_t i = from; i < data.size(); ++i) {
-        if (data[i] == '\n' || data[i] == '\r')
-            return i;
+// Finds line ends in one buffer with memchr. The next LF is remembered, so
+// that a file whose lines end in CR alone is not searched to the buffer's end
+// for an LF once per line.
+class LineEnds {
+public:
+    explicit LineEnds(std::string_view data) : data(data) {}
+
+    // The first CR or LF at or after `from` (below the buffer's size), or npos.
+    size_t after(size_t from) {
+        if (!searched || (nextLf != std::string_view::npos && nextLf < from)) {
+            searched = true;
+            const void* lf = std::memchr(data.data() + from, '\n', data.size() - from);
+            nextLf = lf ? static_cast<size_t>(static_cast<const char*>(lf) - data.data())
+                        : std::string_view::npos;
+        }
+        const size_t beforeLf = std::min(nextLf, data.size()) - from;
+        if (const void* cr = std::memchr(data.data() + from, '\r', beforeLf))
+            return static_cast<size_t>(static_cast<const char*>(cr) - data.data());
+        return nextLf;
     }
-    return std::string_view::npos;
-}
+
+private:
+    std::string_view data;
+    // The first LF at or after the last search's start; npos when none is left.
+    size_t nextLf = std::string_view::npos;
+    bool searched = false;
+};
 
 // Splits the file into lines at CR and LF; blank lines (and the LF of CR LF)
 // are skipped, and text after the last line end is not a line. Lines are
@@ -34,9 +54,10 @@ void readLines(PolishParser& parser, platform::File& file, int64_t length, cProg
     std::string pending;
     while (size_t got = file.read(chunk.data(), chunk.size())) {
         const std::string_view data(chunk.data(), got);
+        LineEnds ends(data);
         size_t start = 0;
         while (start < data.size()) {
-            const size_t end = lineEnd(data, start);
+            const size_t end = ends.after(start);
             if (end == std::string_view::npos) {
                 pending.append(data.substr(start));
                 break;

@@ -31,6 +31,34 @@ bool skipBlanksAndSign(std::string_view text, size_t& pos) {
     return false;
 }
 
+// Most coordinates are plain decimals of a few digits: their digits as an
+// integer below 2^53 and a power of ten up to 10^22 are both exact doubles, so
+// one division gives the correctly rounded value, the one from_chars gives.
+struct ExactDecimal {
+    static constexpr uint64_t exactLimit = uint64_t{1} << 53;
+    uint64_t digits = 0;
+    int fractionDigits = 0;
+    bool exact = true;
+
+    void addDigit(char c, bool afterPoint) {
+        if (digits >= exactLimit) {
+            exact = false;
+            return;
+        }
+        digits = digits * 10 + static_cast<uint64_t>(c - '0');
+        fractionDigits += afterPoint ? 1 : 0;
+    }
+
+    bool usable() const { return exact && digits <= exactLimit && fractionDigits <= 22; }
+
+    double value() const {
+        static constexpr double powers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        return static_cast<double>(digits) / powers[fractionDigits];
+    }
+};
+
 int32_t low32(int64_t value) {
     return static_cast<int32_t>(static_cast<uint32_t>(value));
 }
@@ -94,11 +122,13 @@ double parseCoordinate(std::string_view text) {
     int64_t magnitude = 0;
     bool seenNonZero = false;
     bool anyDigit = false;
+    ExactDecimal exact;
     for (; pos < text.size() && isDigit(text[pos]); ++pos) {
         anyDigit = true;
         seenNonZero = seenNonZero || text[pos] != '0';
         if (seenNonZero)
             ++magnitude;
+        exact.addDigit(text[pos], false);
     }
     if (pos < text.size() && text[pos] == '.') {
         ++pos;
@@ -107,10 +137,14 @@ double parseCoordinate(std::string_view text) {
             if (!seenNonZero && text[pos] == '0')
                 --magnitude;
             seenNonZero = seenNonZero || text[pos] != '0';
+            exact.addDigit(text[pos], true);
         }
     }
     if (!anyDigit)
         return 0.0;
+    const bool hasExponent = pos < text.size() && (text[pos] == 'e' || text[pos] == 'E');
+    if (!hasExponent && exact.usable())
+        return negative ? -exact.value() : exact.value();
     size_t end = pos;
     int64_t exponent = 0;
     if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {

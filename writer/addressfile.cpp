@@ -171,8 +171,10 @@ public:
     }
 
 private:
+    // One buffer serves every record: hundreds of thousands of them would
+    // otherwise each allocate their own.
     template <typename Item> void writeItem(const Item& item) {
-        Bytes record;
+        record.clear();
         putRecord(record, item);
         writeBytes(record);
     }
@@ -353,6 +355,7 @@ private:
     // the header's end.
     uint64_t offset = 0;
     bool failed = false;
+    Bytes record;
 };
 
 } // namespace

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -51,6 +55,35 @@ TEST(Numbers, CoordinatesAreDecimalOnly) {
         EXPECT_EQ(parseCoordinate(text), value) << text;
     EXPECT_TRUE(std::isinf(parseCoordinate("1e400")));
     EXPECT_TRUE(std::isinf(parseCoordinate("-0.001e999")));
+}
+
+// Plain decimals take a shorter way than from_chars; random ones of up to 25
+// digits, with leading and trailing zeros, signs and text after them, must
+// come out bit for bit as from_chars reads them.
+TEST(Numbers, PlainDecimalsReadAsFromChars) {
+    std::mt19937 random(3);
+    for (int n = 0; n < 200000; ++n) {
+        std::string digits;
+        const size_t whole = random() % 12, fraction = random() % 14;
+        for (size_t i = 0; i < whole; ++i)
+            digits += static_cast<char>('0' + (i == 0 && random() % 2 ? 0 : random() % 10));
+        std::string text = digits;
+        if (fraction > 0 || random() % 2) {
+            text += '.';
+            for (size_t i = 0; i < fraction; ++i)
+                text += static_cast<char>('0' + random() % 10);
+        }
+        if (text.find_first_of("0123456789") == std::string::npos)
+            continue;
+        double expected = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        const bool negative = random() % 2;
+        const std::string input = (negative ? "-" : "") + text + (random() % 2 ? ",9" : "");
+        const double read = parseCoordinate(input);
+        ASSERT_EQ(std::bit_cast<uint64_t>(read),
+                  std::bit_cast<uint64_t>(negative ? -expected : expected))
+            << input;
+    }
 }
 
 } // namespace
