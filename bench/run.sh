@@ -65,9 +65,9 @@ for size in $sizes; do
                  k * 1024 / 1e6, k * 1024 / i }'
 done
 
-for shape in label polygon line world segment; do
+for shape in label polygon scatter line world segment; do
     scales="1 2 4"
-    case "$shape" in world | segment) scales="0.25 0.5 1" ;; esac
+    case "$shape" in world | segment | scatter) scales="0.25 0.5 1" ;; esac
     [ "$quick" -eq 1 ] && scales=${scales%% *}
     for scale in $scales; do
         rm -rf "$work/in" && mkdir -p "$work/in/maps"

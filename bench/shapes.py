@@ -9,6 +9,9 @@ Shapes (at scale 1):
   label    a polyline whose label is 20 MB long, across 40 squares
   polygon  one polygon of 200,000 points crossing about a thousand squares:
            a random walk that crosses itself and the square borders often
+  scatter  one polygon of 200,000 points drawn uniformly in the same box as
+           `polygon`: every edge crosses many squares and the ring crosses
+           itself everywhere
   line     one straight polyline of 400,000 points on two levels
   world    one polygon spanning 340 x 20 degrees (at scale 1; 5 degrees per
            quarter of the scale) at 90-second squares
@@ -34,7 +37,8 @@ def coordinates(points):
 def label(out, scale):
     # 40 squares of 90" along the line; every piece of it carries the label.
     out.write(header("label", [24, 22]))
-    text = ("Long Street " * (20_000_000 // 12 + 1))[: int(20_000_000 * scale)]
+    length = int(20_000_000 * scale)
+    text = ("Long Street " * (length // 12 + 1))[:length]
     out.write(f"[POLYLINE]\r\nType=0x6\r\nLabel={text}\r\n")
     points = [(45.5 + 0.001 * (k % 2), 12.4 + k * 0.025) for k in range(41)]
     out.write(f"Data0={coordinates(points)}\r\n[END]\r\n")
@@ -53,6 +57,14 @@ def polygon(out, scale):
         lon = min(12.8, max(12.0, lon + rng.gauss(0.0, 0.002)))
         ring.append((lat, lon))
     out.write(f"[POLYGON]\r\nType=0x4e\r\nLabel=Walk\r\nData0={coordinates(ring)}\r\n[END]\r\n")
+
+
+def scatter(out, scale):
+    rng = random.Random(7)
+    out.write(header("scatter", [24, 22]))
+    count = int(200_000 * scale)
+    ring = [(rng.uniform(45.1, 45.9), rng.uniform(12.0, 12.8)) for _ in range(count)]
+    out.write(f"[POLYGON]\r\nType=0x4e\r\nLabel=Scatter\r\nData0={coordinates(ring)}\r\n[END]\r\n")
 
 
 def line(out, scale):
@@ -79,7 +91,7 @@ def segment(out, scale):
 
 
 def main():
-    shapes = {"label": label, "polygon": polygon, "line": line, "world": world,
+    shapes = {"label": label, "polygon": polygon, "scatter": scatter, "line": line, "world": world,
               "segment": segment}
     if len(sys.argv) != 4 or sys.argv[1] not in shapes:
         sys.exit(__doc__)
