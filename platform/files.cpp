@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -86,9 +87,31 @@ File::~File() {
     close();
 }
 
+namespace {
+
+std::FILE* createAfresh(const std::string& path) {
+    // A directory at the name is not removed, and the exclusive open then
+    // fails on it.
+    unlink(path.c_str());
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* handle = fdopen(fd, "wb");
+    if (handle == nullptr)
+        ::close(fd);
+    return handle;
+}
+
+} // namespace
+
 bool File::open(std::u16string_view path, Mode mode) {
     close();
-    handle = std::fopen(toSystemName(path).c_str(), mode == Mode::read ? "rb" : "wb");
+    const std::string name = toSystemName(path);
+    if (mode == Mode::create) {
+        handle = createAfresh(name);
+        return handle != nullptr;
+    }
+    handle = std::fopen(name.c_str(), mode == Mode::read ? "rb" : "wb");
     if (handle == nullptr || mode == Mode::write)
         return handle != nullptr;
     // fopen succeeds on a directory; reading one is never what the caller means.

@@ -44,7 +44,13 @@ bool matchesMapPattern(std::u16string_view name);
 // by the destructor; close() reports whether buffered data reached the disk.
 class File {
 public:
-    enum class Mode { read, write };
+    // `write` opens the name as given, links included (the user named it).
+    // `create` is for the files a run makes next to the maps and in the
+    // output folder, which may be shared: whatever stands at the name (a stale
+    // file or a planted link) is removed, then the file is created afresh and
+    // exclusively, never through a link, so a run can only ever write files
+    // it made itself.
+    enum class Mode { read, write, create };
 
     File() = default;
     File(const File&) = delete;

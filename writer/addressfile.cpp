@@ -362,7 +362,7 @@ private:
 
 bool writeAddressFile(const cMapPolish& map, uint32_t levelIndex, const std::u16string& path) {
     platform::File file;
-    if (!file.open(path, platform::File::Mode::write)) {
+    if (!file.open(path, platform::File::Mode::create)) {
         platform::printNarrow(writerMessages::sideFileFailed(path));
         return false;
     }

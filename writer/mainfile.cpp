@@ -45,7 +45,7 @@ public:
         : writer(writer), tempPath(path + u".tmp") {}
 
     bool write(const std::u16string& path) {
-        if (!out.open(tempPath, File::Mode::write))
+        if (!out.open(tempPath, File::Mode::create))
             return false;
         if (!mergeCharFiles() || !writeHeaderAndChars() || !sizeDirectory() || !writeDirectory() ||
             !copyLevelData() || !finishHeader()) {

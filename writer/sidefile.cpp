@@ -15,7 +15,7 @@ SideFiles sideFilesOf(const std::u16string& mapPath, uint32_t levelIndex) {
 }
 
 SideFile::SideFile(std::u16string fileName) : name(std::move(fileName)) {
-    if (!file.open(name, platform::File::Mode::write))
+    if (!file.open(name, platform::File::Mode::create))
         fail();
 }
 

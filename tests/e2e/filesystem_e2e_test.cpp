@@ -50,29 +50,57 @@ TEST_F(FileSystem, SideFileThatCannotBeCreatedSkipsThatMapOnly) {
     EXPECT_FALSE(fs::exists(dir / "a.zel"));
 }
 
-TEST_F(FileSystem, FullDiskForASideFileLeavesNothingBehind) {
-    if (!fs::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    fs::create_symlink("/dev/full", dir / "in/maps/a.mp0.bidx");
-    const test::RunResult result = run();
+// A map big enough that its block file passes a limit the other map's files
+// stay below.
+std::string manyPois(int count) {
+    std::string map = "[IMG ID]\nLevels=2\nLevel0=24\n[END-IMG ID]\n";
+    for (int i = 0; i < count; ++i) {
+        map += "[POI]\nType=0x2f00\nLabel=Cafe " + std::to_string(i) + "\nData0=(45.5" +
+               std::to_string(i) + ",12.5" + std::to_string(i) + ")\n[END]\n";
+    }
+    return map;
+}
+
+// A disk that fills up: the run gets a file size limit (in KiB) and ignores
+// the signal for writes past it, so they fail as on a full disk.
+TEST_F(FileSystem, FullDiskLeavesNeitherSideFilesNorATruncatedMainFile) {
+    test::writeText(dir / "in/maps/a.mp", manyPois(3000));
+    const std::vector<std::string> command = {"-c", "trap '' XFSZ; ulimit -f 16; exec \"$0\"",
+                                              MP2ZEL_EXE};
+    const test::RunResult result = test::runProgram("/bin/bash", dir.path(), command);
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_NE(result.out.find("Can't write file: in/maps/a.mp0.bidx\n"), std::string::npos);
+    EXPECT_NE(result.out.find("Can't write file: in/maps/a.mp0."), std::string::npos);
     EXPECT_NE(result.out.find("can't create file: a.zel\n"), std::string::npos);
-    EXPECT_TRUE(fs::exists(dir / "b.zel"));
-    EXPECT_FALSE(fs::exists(dir / "a.zel"));
+    EXPECT_NE(result.out.find("map was saved to file: " + cwd() + "b.zel\n"), std::string::npos);
+    EXPECT_EQ(test::listNames(dir.path()), (std::vector<std::string>{"b.zel", "in"}));
     EXPECT_EQ(test::listNames(dir / "in/maps"), (std::vector<std::string>{"a.mp", "b.mp"}));
 }
 
-TEST_F(FileSystem, FullDiskForTheMainFileLeavesNoTruncatedFile) {
-    if (!fs::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    // The main file is written under a temporary name first.
-    fs::create_symlink("/dev/full", dir / "a.zel.tmp");
+// Links planted where the run writes (side files, the temporary main file, the
+// main file itself) in a folder others can write to: the run removes them and
+// writes files of its own, and what they point to is untouched, whether it
+// exists or not.
+TEST_F(FileSystem, PlantedLinksAreReplacedAndTheirTargetsUntouched) {
+    test::writeText(dir / "precious", "keep");
+    const char* planted[] = {"in/maps/a.mp0.blck",
+                             "in/maps/a.mp0.bidx",
+                             "in/maps/a.mp0.badr",
+                             "in/maps/a.mp0.bchr",
+                             "in/maps/a.mp0.brif",
+                             "a.zel.tmp",
+                             "b.zel"};
+    for (const char* name : planted)
+        fs::create_symlink(fs::canonical(dir / "precious"), dir / name);
+    fs::create_symlink(dir / "created-through-link", dir / "b.zel.tmp");
     const test::RunResult result = run();
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_NE(result.out.find("can't create file: a.zel\n"), std::string::npos);
-    EXPECT_TRUE(fs::exists(dir / "b.zel"));
-    EXPECT_EQ(test::listNames(dir.path()), (std::vector<std::string>{"b.zel", "in"}));
+    EXPECT_NE(result.out.find("map was saved to file: " + cwd() + "a.zel\n"), std::string::npos);
+    EXPECT_NE(result.out.find("map was saved to file: " + cwd() + "b.zel\n"), std::string::npos);
+    const std::vector<uint8_t> untouched = {'k', 'e', 'e', 'p'};
+    EXPECT_EQ(test::readFile(dir / "precious"), untouched);
+    EXPECT_EQ(test::listNames(dir.path()),
+              (std::vector<std::string>{"a.zel", "b.zel", "in", "precious"}));
+    EXPECT_FALSE(fs::is_symlink(dir / "b.zel"));
     EXPECT_EQ(test::listNames(dir / "in/maps"), (std::vector<std::string>{"a.mp", "b.mp"}));
 }
 
