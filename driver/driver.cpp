@@ -4,6 +4,7 @@
 #include "driver/maplist.h"
 #include "driver/messages.h"
 #include "driver/options.h"
+#include "driver/sidebyside.h"
 #include "platform/ascii.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -12,6 +13,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <thread>
+#include <unordered_map>
 
 namespace zel {
 namespace {
@@ -20,6 +23,7 @@ using platform::lowerAscii;
 
 constexpr uint32_t exitDone = 0;
 constexpr uint32_t exitNoOutputFolder = 1;
+constexpr uint32_t exitBadOption = 1;
 
 bool ensureOutputFolder(const DriverState& state) {
     if (state.outputFolder.empty() || isDirectory(state.outputFolder))
@@ -66,18 +70,63 @@ void perMapPhase(const DriverState& state) {
     runPerMapPhase(state, list, counted);
 }
 
+// The maps of this run's share: every shareCount-th one of the sorted list.
+MapList shareOf(const MapList& list, const DriverState& state) {
+    MapList share{list.folder, {}};
+    for (size_t i = state.shareIndex - 1; i < list.names.size(); i += state.shareCount)
+        share.names.push_back(list.names[i]);
+    return share;
+}
+
+// How many of the first `counted` positions fall in this run's share.
+uint32_t shareOfCount(uint32_t counted, const DriverState& state) {
+    const uint32_t rest = counted % state.shareCount >= state.shareIndex ? 1 : 0;
+    return counted / state.shareCount + rest;
+}
+
+size_t threadCount(uint32_t jobs, size_t maps) {
+    size_t threads = jobs != 0 ? jobs : std::max(1u, std::thread::hardware_concurrency());
+    return std::min(threads, maps);
+}
+
+// For each map, the last earlier map with the same output name (ASCII case
+// ignored, as some file systems do): it must be finished first, so that the
+// later map's file wins as it does when the maps are compiled in turn.
+std::vector<size_t> sameOutputBefore(const DriverState& state, const MapList& list) {
+    std::vector<size_t> predecessor(list.names.size(), noPredecessor);
+    std::unordered_map<std::u16string, size_t> lastWriter;
+    for (size_t i = 0; i < list.names.size(); ++i) {
+        std::u16string key = outputName(state.outputFolder, list.name(i));
+        for (char16_t& c : key)
+            c = lowerAscii(c);
+        auto [entry, added] = lastWriter.try_emplace(std::move(key), i);
+        if (!added) {
+            predecessor[i] = entry->second;
+            entry->second = i;
+        }
+    }
+    return predecessor;
+}
+
 } // namespace
 
 void runPerMapPhase(const DriverState& state, const MapList& list, uint32_t counted) {
+    const MapList share = shareOf(list, state);
     // A map added between the count and the listing must not make the
     // percentage divide by zero or pass 100.
-    const uint32_t count = std::max(counted, static_cast<uint32_t>(list.names.size()));
-    uint32_t progress = 0;
-    for (size_t i = 0; i < list.names.size(); ++i) {
-        convertOneMap(state, list, i, progress / count);
-        progress += 100;
+    const uint32_t count =
+        std::max(shareOfCount(counted, state), static_cast<uint32_t>(share.names.size()));
+    auto convert = [&](size_t i) {
+        convertOneMap(state, share, i, static_cast<uint32_t>(i) * 100 / count);
+    };
+    const size_t threads = threadCount(state.jobs, share.names.size());
+    if (threads <= 1) {
+        for (size_t i = 0; i < share.names.size(); ++i)
+            convert(i);
+    } else {
+        runSideBySide(share.names.size(), threads, sameOutputBefore(state, share), convert);
     }
-    if (!list.names.empty())
+    if (!share.names.empty())
         platform::printWide(driverMessages::processedFiles(count));
 }
 
@@ -98,9 +147,17 @@ int runDriver(const std::vector<std::u16string>& arguments) {
     state.currentFolder = platform::workingDirectory() + u"/";
     for (size_t i = 1; i < arguments.size(); ++i)
         handleArgument(state, arguments[i]);
+    if (!state.badArgument.empty()) {
+        platform::printWide(driverMessages::badOptionValue(state.badArgument));
+        platform::flushConsole();
+        return exitBadOption;
+    }
     if (!ensureOutputFolder(state))
         return exitNoOutputFolder;
-    mergePhase(state);
+    // The shares of one run together write what one whole run writes: the
+    // merged map once, by the first share.
+    if (state.shareIndex == 1)
+        mergePhase(state);
     perMapPhase(state);
     platform::flushConsole();
     return exitDone;

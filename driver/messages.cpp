@@ -43,4 +43,10 @@ std::u16string reading(std::u16string_view mapPath) {
     return concat({u"Reading ", mapPath, u"...\n"});
 }
 
+std::u16string badOptionValue(std::u16string_view argument) {
+    return concat({u"Bad option value: ", argument,
+                   u"\n  -jN: compile N maps at the same time (-j or -j0: one per core)\n"
+                   u"  -sK/N: compile share K of N (1 <= K <= N) of the maps\n"});
+}
+
 } // namespace zel::driverMessages

@@ -48,6 +48,51 @@ void setOutputFolder(DriverState& state, std::u16string_view value) {
     appendSeparatorIfMissing(state.outputFolder);
 }
 
+// A whole number of at most nine digits (so it fits 32 bits unsigned);
+// nothing else.
+std::optional<uint32_t> smallNumber(std::u16string_view text) {
+    if (text.empty() || text.size() > 9)
+        return std::nullopt;
+    uint32_t value = 0;
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + static_cast<uint32_t>(c - u'0');
+    }
+    return value;
+}
+
+// "j", "jN", "j[N]": an empty value means one per core, as 0 does.
+bool setJobs(DriverState& state, std::u16string_view value) {
+    const auto jobs = value.empty() ? std::optional<uint32_t>(0) : smallNumber(value);
+    if (jobs)
+        state.jobs = *jobs;
+    return jobs.has_value();
+}
+
+// "sK/N" or "s[K/N]" with 1 <= K <= N.
+bool setShare(DriverState& state, std::u16string_view value) {
+    const size_t slash = value.find(u'/');
+    if (slash == std::u16string_view::npos)
+        return false;
+    const auto index = smallNumber(value.substr(0, slash));
+    const auto count = smallNumber(value.substr(slash + 1));
+    if (!index || !count || *index < 1 || *index > *count)
+        return false;
+    state.shareIndex = *index;
+    state.shareCount = *count;
+    return true;
+}
+
+// The value of "j" or "s": bracketed, or the rest of the option's token.
+std::u16string_view countValue(std::u16string_view argument, std::u16string_view token) {
+    if (const auto value = bracketValue(argument, token))
+        return *value;
+    if (token.find(u'[') != std::u16string_view::npos)
+        return u"";
+    return token.substr(1);
+}
+
 } // namespace
 
 bool isSeparator(char16_t c) {
@@ -64,6 +109,13 @@ void handleArgument(DriverState& state, std::u16string_view argument) {
     const char16_t letter = lowerAscii(token.front());
     if (letter == u'a') {
         state.autoScale = true;
+        return;
+    }
+    if (letter == u'j' || letter == u's') {
+        const std::u16string_view value = countValue(argument, token);
+        const bool read = letter == u'j' ? setJobs(state, value) : setShare(state, value);
+        if (!read && state.badArgument.empty())
+            state.badArgument = argument;
         return;
     }
     if (letter != u'd' && letter != u'o')

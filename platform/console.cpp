@@ -7,16 +7,31 @@
 namespace zel::platform {
 namespace {
 
-std::string* captureTarget = nullptr;
+// Per thread, so that maps compiled at the same time keep their lines apart.
+thread_local ConsoleSink* threadSink = nullptr;
 
 } // namespace
 
+ConsoleSink* currentSink() {
+    return threadSink;
+}
+
+void printTo(ConsoleSink* sink, std::string_view text) {
+    if (sink != nullptr)
+        sink->write(text);
+    else
+        std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void flushTo(ConsoleSink* sink) {
+    if (sink != nullptr)
+        sink->flush();
+    else
+        std::fflush(stdout);
+}
+
 void printNarrow(std::string_view text) {
-    if (captureTarget != nullptr) {
-        captureTarget->append(text);
-        return;
-    }
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    printTo(threadSink, text);
 }
 
 void printWide(std::u16string_view text) {
@@ -24,16 +39,15 @@ void printWide(std::u16string_view text) {
 }
 
 void flushConsole() {
-    if (captureTarget == nullptr)
-        std::fflush(stdout);
+    flushTo(threadSink);
 }
 
-ConsoleCapture::ConsoleCapture() : previous(captureTarget) {
-    captureTarget = &captured;
+ConsoleRedirect::ConsoleRedirect(ConsoleSink& sink) : previous(threadSink) {
+    threadSink = &sink;
 }
 
-ConsoleCapture::~ConsoleCapture() {
-    captureTarget = previous;
+ConsoleRedirect::~ConsoleRedirect() {
+    threadSink = previous;
 }
 
 } // namespace zel::platform

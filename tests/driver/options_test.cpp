@@ -52,6 +52,44 @@ TEST(Options, ArgumentsSettleFoldersAndScaling) {
     }
 }
 
+TEST(Options, JobsAndSharesFollowTheRulesOfTheOtherOptions) {
+    struct Case {
+        std::vector<std::u16string> arguments;
+        uint32_t jobs, shareIndex, shareCount;
+        std::u16string bad;
+    };
+    const Case cases[] = {
+        {{u"-j4"}, 4, 1, 1, u""},
+        {{u"J[8]"}, 8, 1, 1, u""},
+        {{u"--j2"}, 2, 1, 1, u""},
+        // Without a number, or with 0: one per core.
+        {{u"-j"}, 0, 1, 1, u""},
+        {{u"-j0"}, 0, 1, 1, u""},
+        {{u"-j[]"}, 0, 1, 1, u""},
+        {{u"-s2/4"}, 1, 2, 4, u""},
+        {{u"-S[4/4]"}, 1, 4, 4, u""},
+        {{u"s1/1", u"-j3"}, 3, 1, 1, u""},
+        // What cannot be a share or a count; the first such argument is kept.
+        {{u"-s0/4"}, 1, 1, 1, u"-s0/4"},
+        {{u"-s5/4"}, 1, 1, 1, u"-s5/4"},
+        {{u"-s1/0"}, 1, 1, 1, u"-s1/0"},
+        {{u"-s"}, 1, 1, 1, u"-s"},
+        {{u"-s[1/x]"}, 1, 1, 1, u"-s[1/x]"},
+        {{u"-s1/4/2"}, 1, 1, 1, u"-s1/4/2"},
+        {{u"-s-1/4"}, 1, 1, 1, u"-s-1/4"},
+        {{u"-jx", u"-s9/2"}, 1, 1, 1, u"-jx"},
+        {{u"-j1234567890"}, 1, 1, 1, u"-j1234567890"},
+    };
+    for (const Case& c : cases) {
+        DriverState state;
+        for (const std::u16string& argument : c.arguments)
+            handleArgument(state, argument);
+        SCOPED_TRACE(platform::toUtf8(c.arguments[0]));
+        EXPECT_EQ(std::tie(state.jobs, state.shareIndex, state.shareCount, state.badArgument),
+                  std::tie(c.jobs, c.shareIndex, c.shareCount, c.bad));
+    }
+}
+
 TEST(Options, OutputNameReplacesTheLastMapExtensionInAnyCase) {
     const std::vector<std::pair<std::u16string, std::u16string>> cases = {
         {u"town.mp", u"town.zel"}, {u"Town.MP", u"Town.zel"},          {u"Town.Mp", u"Town.zel"},
