@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build tools a fresh Debian (or Ubuntu) machine may lack.
 #   tools/deps.sh          compiler, CMake and Ninja
-#   tools/deps.sh tests    ... and GoogleTest
+#   tools/deps.sh tests    ... and GoogleTest and GNU parallel
 #   tools/deps.sh clang    ... and Clang (for the sanitizer build)
 #   tools/deps.sh format   ... and clang-format
 set -euo pipefail
@@ -12,7 +12,9 @@ command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
 command -v g++ >/dev/null 2>&1 || need+=(g++)
 for extra in "$@"; do
     case "$extra" in
-        tests) [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev) ;;
+        tests)
+            [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+            command -v parallel >/dev/null 2>&1 || need+=(parallel) ;;
         clang) command -v clang++ >/dev/null 2>&1 || need+=(clang) ;;
         format) command -v clang-format >/dev/null 2>&1 || need+=(clang-format) ;;
         *) echo "deps.sh: unknown argument '$extra'" >&2; exit 2 ;;

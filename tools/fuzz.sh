@@ -2,6 +2,7 @@
 # Builds the libFuzzer harnesses with Clang and runs each for a while, as many
 # at a time as the machine has cores.
 #   tools/fuzz.sh SECONDS [HARNESS...]     (default: all four harnesses)
+#   FUZZ_JOBS=N tools/fuzz.sh ...          (N harnesses at a time; default: one per core)
 # Seeds: the example and golden maps, the shared corpus when present and the
 # golden .zel files; the regression inputs kept in tests/fuzz/regressions are
 # run first. Inputs stay small (a few KB: long inputs are the hostile tests'
@@ -63,7 +64,7 @@ run() {
     grep -E '==[0-9]+==ERROR|^SUMMARY' "build-fuzz/logs/$harness.log" || true
 }
 
-parallel=$(nproc)
+parallel=${FUZZ_JOBS:-$(nproc)}
 for harness in "${harnesses[@]}"; do
     while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do
         wait -n
