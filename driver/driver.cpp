@@ -147,6 +147,11 @@ int runDriver(const std::vector<std::u16string>& arguments) {
     state.currentFolder = platform::workingDirectory() + u"/";
     for (size_t i = 1; i < arguments.size(); ++i)
         handleArgument(state, arguments[i]);
+    if (state.showUsage || state.showVersion) {
+        platform::printWide(state.showUsage ? driverMessages::usage() : driverMessages::version());
+        platform::flushConsole();
+        return exitDone;
+    }
     if (!state.badArgument.empty()) {
         platform::printWide(driverMessages::badOptionValue(state.badArgument));
         platform::flushConsole();

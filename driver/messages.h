@@ -15,6 +15,10 @@ std::u16string cantCreateFile(std::u16string_view outputName);
 std::u16string mapSaved(std::u16string_view currentFolder, std::u16string_view outputName);
 std::u16string processedFiles(uint32_t count);
 std::u16string reading(std::u16string_view mapPath);
+// What -h prints: the options, the folders, the exit codes.
+std::u16string usage();
+// What -v prints: "mp2zel X.Y.Z".
+std::u16string version();
 // An option whose value cannot be read; the run stops before compiling.
 std::u16string badOptionValue(std::u16string_view argument);
 

@@ -111,6 +111,14 @@ void handleArgument(DriverState& state, std::u16string_view argument) {
         state.autoScale = true;
         return;
     }
+    if (letter == u'h' || letter == u'?') {
+        state.showUsage = true;
+        return;
+    }
+    if (letter == u'v') {
+        state.showVersion = true;
+        return;
+    }
     if (letter == u'j' || letter == u's') {
         const std::u16string_view value = countValue(argument, token);
         const bool read = letter == u'j' ? setJobs(state, value) : setShare(state, value);

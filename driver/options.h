@@ -25,6 +25,9 @@ struct DriverState {
     // sorted list leaves `shareIndex` - 1 when divided by `shareCount`.
     uint32_t shareIndex = 1;
     uint32_t shareCount = 1;
+    // "h", "?" (usage) and "v" (version): print and stop, compiling nothing.
+    bool showUsage = false;
+    bool showVersion = false;
     // The first argument whose value could not be read; nothing is compiled
     // when there is one.
     std::u16string badArgument;
@@ -32,9 +35,9 @@ struct DriverState {
 
 // Applies one command-line argument: "a" (scale by density), "d[folder]"
 // (input folder), "o[folder]" (output folder), "j[N]" (maps at the same time),
-// "s[K/N]" (share K of N); letters in either case, leading hyphens optional,
-// brackets optional for "j" and "s", anything else ignored. A "j" or "s"
-// value that cannot be read is kept in `badArgument`.
+// "s[K/N]" (share K of N), "h" or "?" (usage), "v" (version); letters in either case, leading
+// hyphens optional, brackets optional for "j" and "s", anything else ignored. A "j" or "s" value
+// that cannot be read is kept in `badArgument`.
 void handleArgument(DriverState& state, std::u16string_view argument);
 
 bool isSeparator(char16_t c);

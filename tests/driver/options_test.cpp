@@ -90,6 +90,21 @@ TEST(Options, JobsAndSharesFollowTheRulesOfTheOtherOptions) {
     }
 }
 
+TEST(Options, UsageAndVersionAreLettersLikeTheOthers) {
+    // The arguments, then whether they ask for the usage and for the version.
+    const std::tuple<std::u16string, bool, bool> cases[] = {
+        {u"-h", true, false}, {u"--help", true, false}, {u"-?", true, false},
+        {u"H", true, false},  {u"-v", false, true},     {u"--version", false, true},
+        {u"-V", false, true}, {u"-x", false, false},    {u"-d[help]", false, false},
+    };
+    for (const auto& [argument, usage, version] : cases) {
+        DriverState state;
+        handleArgument(state, argument);
+        SCOPED_TRACE(platform::toUtf8(argument));
+        EXPECT_EQ(std::tie(state.showUsage, state.showVersion), std::tie(usage, version));
+    }
+}
+
 TEST(Options, OutputNameReplacesTheLastMapExtensionInAnyCase) {
     const std::vector<std::pair<std::u16string, std::u16string>> cases = {
         {u"town.mp", u"town.zel"}, {u"Town.MP", u"Town.zel"},          {u"Town.Mp", u"Town.zel"},

@@ -147,5 +147,28 @@ TEST_F(Driver, UnwritableMainFileIsReportedAndLeavesNoPartialFile) {
     EXPECT_EQ(test::listNames(dir.path()), (std::vector<std::string>{"a.zel", "in"}));
 }
 
+TEST_F(Driver, UsageAndVersionCompileNothing) {
+    addFile("in/maps/a.mp");
+    addFile("in/b.mp");
+    const struct {
+        std::vector<std::string> arguments;
+        std::string firstLine;
+    } cases[] = {
+        {{"--help"}, "usage: mp2zel [-a] [-d[folder]] [-o[folder]] [-jN] [-sK/N]\n"},
+        {{"-?", "-s0/4"}, "usage: mp2zel"},
+        {{"-h", "-o[out]"}, "usage: mp2zel"},
+        {{"--version"}, "mp2zel " MP2ZEL_VERSION "\n"},
+        {{"-V", "-j9"}, "mp2zel " MP2ZEL_VERSION "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments[0]);
+        const test::RunResult result = run(c.arguments);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out.rfind(c.firstLine, 0), 0u) << result.out;
+        EXPECT_EQ(test::listNames(dir.path()), std::vector<std::string>{"in"});
+    }
+    EXPECT_NE(run({"-h"}).out.find("man mp2zel"), std::string::npos);
+}
+
 } // namespace
 } // namespace zel

@@ -133,9 +133,13 @@ TEST(Zeldump, UsageErrorsExitWithTwo) {
         EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
     }
-    const test::RunResult help = zeldump({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("usage: zeldump"), std::string::npos);
+    for (const char* asked : {"--help", "-h", "-?"}) {
+        const test::RunResult help = zeldump({asked, "missing.zel"});
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_EQ(help.out.rfind("usage: zeldump", 0), 0u) << asked;
+    }
+    for (const char* asked : {"--version", "-v"})
+        EXPECT_EQ(zeldump({asked}).out, "zeldump " MP2ZEL_VERSION "\n");
     // "--" ends the options, so a file may start with a hyphen.
     fs::copy_file(workDir() / "brookfield.zel", workDir() / "-odd.zel",
                   fs::copy_options::overwrite_existing);

@@ -83,6 +83,10 @@ int main(int argc, char** argv) {
         print(dump::usageText);
         return exitValid;
     }
+    if (options.version) {
+        print("zeldump " MP2ZEL_VERSION "\n");
+        return exitValid;
+    }
 
     const std::u16string path = platform::fromSystemName(options.file);
     const std::string name = platform::toUtf8(path);

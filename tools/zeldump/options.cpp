@@ -27,7 +27,8 @@ const char* const usageText =
     "                                                picture one level (default 0)\n"
     "K counts the levels of the file from 0; N is a square number.\n"
     "Exit status: 0 valid, 1 invalid (each violation with its byte offset),\n"
-    "2 usage error or a file that cannot be read or written.\n";
+    "2 usage error or a file that cannot be read or written.\n"
+    "zeldump -h shows this text, zeldump -v the version. More: man zeldump\n";
 
 ParsedOptions parseOptions(std::span<const std::string> arguments) {
     ParsedOptions parsed;
@@ -52,8 +53,10 @@ ParsedOptions parseOptions(std::span<const std::string> arguments) {
             file = arg;
         } else if (arg == "--") {
             onlyFiles = true;
-        } else if (arg == "--help" || arg == "-h") {
+        } else if (arg == "--help" || arg == "-h" || arg == "-?") {
             o.help = true;
+        } else if (arg == "--version" || arg == "-v") {
+            o.version = true;
         } else if (arg == "--json") {
             json = true;
         } else if (arg == "--records") {
@@ -83,7 +86,7 @@ ParsedOptions parseOptions(std::span<const std::string> arguments) {
             return fail("unknown option " + arg);
         }
     }
-    if (o.help)
+    if (o.help || o.version)
         return parsed;
     if (json && svg)
         return fail("--json and --svg exclude each other");

@@ -17,6 +17,7 @@ struct Options {
     bool records = false;
     bool labels = false;
     bool help = false;
+    bool version = false;
     std::optional<uint32_t> level;
     std::optional<int32_t> square;
 };
