@@ -1,12 +1,7 @@
 #include "driver/driver.h"
-#include "platform/utf.h"
-
-#include <string>
-#include <vector>
+#include "platform/system.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::u16string> arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.push_back(zel::platform::fromSystemName(argv[i]));
-    return zel::runDriver(arguments);
+    zel::platform::prepareConsole();
+    return zel::runDriver(zel::platform::commandLine(argc, argv));
 }

@@ -73,7 +73,15 @@ public:
     bool close();
 
 private:
+    // Ends a file made with Mode::create where the system needs a last step.
+    bool finishCreated(bool written);
+
     std::FILE* handle = nullptr;
+    // Where the system cannot create a file at its name without following a
+    // link there, the file is written under `workName` and moved over
+    // `finalName` (the entry itself, whatever it is) when it is closed.
+    std::u16string workName;
+    std::u16string finalName;
 };
 
 } // namespace zel::platform

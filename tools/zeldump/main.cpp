@@ -2,6 +2,7 @@
 // layout, and shows what it holds as a summary, as JSON or as a picture.
 #include "format/zelfile.h"
 #include "platform/files.h"
+#include "platform/system.h"
 #include "platform/utf.h"
 #include "tools/zeldump/json.h"
 #include "tools/zeldump/options.h"
@@ -74,7 +75,10 @@ void print(const std::string& text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    platform::prepareConsole();
+    std::vector<std::string> arguments = platform::commandLineBytes(argc, argv);
+    if (!arguments.empty())
+        arguments.erase(arguments.begin());
     const dump::ParsedOptions parsed = dump::parseOptions(arguments);
     if (!parsed.error.empty())
         return usageError(parsed.error);
