@@ -47,7 +47,11 @@ inline std::string wrongBoundaryPoint(uint32_t pointIndex) {
 // head, each point index that lies beyond, and the tail.
 constexpr std::string_view nodeIndexHead = "Error: can't find node(s) index:";
 inline std::string nodeIndexBeyond(uint32_t pointIndex) {
-    return " " + number(pointIndex);
+    // Appended rather than `" " + number(...)`, which GCC 12 at -O3 flags with
+    // a false -Wrestrict warning.
+    std::string text = " ";
+    text += number(pointIndex);
+    return text;
 }
 inline std::string nodeIndexTail(uint32_t pointCount, uint32_t road) {
     return "(all elem: " + number(pointCount) + ") in polyline(RoadId): " + number(road) + "\n";

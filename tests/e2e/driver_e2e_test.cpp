@@ -136,6 +136,16 @@ TEST_F(Driver, OptionsChooseFoldersAndUpperCaseExtensionsGetZel) {
     EXPECT_EQ(test::listNames(dir / "my-maps"), std::vector<std::string>{"Town.MP"});
 }
 
+TEST_F(Driver, FoldersWrittenWithBackslashes) {
+    addFile("my maps/sub/a.mp");
+    fs::create_directories(dir / "out");
+    const test::RunResult result = run({"-d[my maps\\sub]", "-o[out\\inner]"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, mapLines("0", "my maps\\sub/a.mp", cwd() + "out\\inner/a.zel") +
+                              "\n\nProcessed files: 1\n");
+    EXPECT_EQ(test::listNames(dir / "out/inner"), std::vector<std::string>{"a.zel"});
+}
+
 TEST_F(Driver, UnwritableMainFileIsReportedAndLeavesNoPartialFile) {
     addFile("in/maps/a.mp");
     fs::create_directories(dir / "a.zel");
