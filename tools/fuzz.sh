@@ -3,6 +3,7 @@
 # at a time as the machine has cores.
 #   tools/fuzz.sh SECONDS [HARNESS...]     (default: all four harnesses)
 #   FUZZ_JOBS=N tools/fuzz.sh ...          (N harnesses at a time; default: one per core)
+#   FUZZ_TIMEOUT=S tools/fuzz.sh ...       (a run slower than S seconds is a finding; default 10)
 # Seeds: the example and golden maps, the shared corpus when present and the
 # golden .zel files; the regression inputs kept in tests/fuzz/regressions are
 # run first. Inputs stay small (a few KB: long inputs are the hostile tests'
@@ -54,7 +55,7 @@ run() {
     local corpus="build-fuzz/corpus/$harness"
     mkdir -p "$corpus"
     ASAN_OPTIONS=malloc_context_size=0 "build-fuzz/fuzz/$harness" "$corpus" "tests/fuzz/regressions/$harness" "$seed" \
-        "${options[@]}" -max_total_time="$seconds" -timeout=10 -report_slow_units=5 \
+        "${options[@]}" -max_total_time="$seconds" -timeout="${FUZZ_TIMEOUT:-10}" -report_slow_units=5 \
         -rss_limit_mb=2048 -artifact_prefix=build-fuzz/findings/"$harness"- \
         -print_final_stats=1 >"build-fuzz/logs/$harness.log" 2>&1 || true
     echo "== $harness, ${seconds}s:" \
