@@ -68,7 +68,14 @@ echo "packed $build/$package.zip"
 # working folder (Z:\tmp\x) in the output back to the Linux one (/tmp/x): the
 # one place where the two builds' console text may differ.
 export WINEPREFIX="$root/$build/wineprefix" WINEDEBUG=-all
-[ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1
+# Made, or brought up to date with the installed wine, before the runs start:
+# a prefix that is updated on first use makes the runs racing it fail. One
+# made by wine64 alone no longer starts once wine32 is installed: it is made
+# again.
+if ! wineboot -u >/dev/null 2>&1; then
+    rm -rf "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+fi
 # One wine server for all the runs, so that none of them races another's start
 # (one left running by wineboot is replaced).
 wineserver -k 2>/dev/null || true
