@@ -14,6 +14,7 @@
 # that crash, leak, hang or exhaust memory are written to build-fuzz/findings/
 # and fail the run: copy each into tests/fuzz/regressions/HARNESS once fixed.
 set -euo pipefail
+shopt -s extglob
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
@@ -76,7 +77,9 @@ wait
 
 failed=0
 for harness in "${harnesses[@]}"; do
-    if ls build-fuzz/findings/"$harness"-{crash,leak,timeout,oom}-* >/dev/null 2>&1; then
+    # compgen lists what the patterns match (ls would fail when one kind is
+    # missing, hiding the others).
+    if compgen -G "build-fuzz/findings/$harness-@(crash|leak|timeout|oom)-*" >/dev/null; then
         echo "$harness found a failing input: see build-fuzz/findings/ and build-fuzz/logs/" >&2
         failed=1
     fi
