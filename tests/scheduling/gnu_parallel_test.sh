@@ -23,11 +23,11 @@ done
 maps=$(ls "$work/maps/in/maps" | wc -l)
 
 cp -r "$work/maps" "$work/plain"
-(cd "$work/plain" && "$exe" -o[out] >/dev/null)
+(cd "$work/plain" && "$exe" "-o[out]" >/dev/null)
 
 for shares in 2 3 $((maps + 2)); do
     rm -rf "$work/shared" && cp -r "$work/maps" "$work/shared"
-    parallel --will-cite -S : --workdir "$work/shared" "$exe" -o[out] -s{}/"$shares" \
+    parallel --will-cite -S : --workdir "$work/shared" "$exe" "-o[out]" "-s{}/$shares" \
         ::: $(seq 1 "$shares") >"$work/shares.txt"
     if ! diff -r "$work/plain" "$work/shared"; then
         echo "$shares shares wrote other files than one run"
