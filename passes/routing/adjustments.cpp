@@ -7,7 +7,6 @@
 #include "platform/progress.h"
 
 #include <algorithm>
-#include <functional>
 #include <limits>
 #include <map>
 #include <utility>
@@ -21,7 +20,7 @@ namespace msg = routingMessages;
 constexpr uint32_t unreached = 0xFFFFFFFF;
 // The largest cost a search can give: one below "unreached", so that a node
 // reached at any cost still counts as reached.
-constexpr uint64_t costCap = 0xFFFFFFFE;
+constexpr uint32_t costCap = 0xFFFFFFFE;
 
 // A road's weight is 1024 / ((class × classFactor + 1) × (speed × speedFactor
 // + 1) + 1): fast, important roads cost less per metre.
@@ -281,24 +280,23 @@ bool arcCost(const cRouteInfo& routeInfo, const mapArc& arc, uint32_t& cost) {
 
 } // namespace
 
-ShortestPaths::ShortestPaths(const cRouteInfo& routeInfo) {
+ShortestPaths::ShortestPaths(const cRouteInfo& routeInfo, const std::vector<uint8_t>* kept) {
     const size_t count = routeInfo.nodeArcs.size();
-    firstArc.reserve(count + 1);
-    for (const std::vector<mapArc>& arcs : routeInfo.nodeArcs) {
-        firstArc.push_back(static_cast<uint32_t>(arcTargets.size()));
-        for (const mapArc& arc : arcs) {
+    graph.firstArc.reserve(count + 1);
+    for (const std::vector<mapArc>& nodeArcs : routeInfo.nodeArcs) {
+        for (const mapArc& arc : nodeArcs) {
             uint32_t cost = 0;
-            if (arc.target >= count || !arcCost(routeInfo, arc, cost))
-                continue;
-            arcTargets.push_back(arc.target);
-            arcCosts.push_back(cost);
+            if (arc.target < count && arcCost(routeInfo, arc, cost))
+                graph.arcs.push_back({arc.target, cost});
         }
+        graph.firstArc.push_back(static_cast<uint32_t>(graph.arcs.size()));
     }
-    firstArc.push_back(static_cast<uint32_t>(arcTargets.size()));
+    if (kept != nullptr)
+        bypassNodes(graph, *kept, costCap);
 }
 
 bool ShortestPaths::search(uint32_t from, const std::vector<uint8_t>* targets) {
-    const size_t count = firstArc.size() - 1;
+    const size_t count = graph.nodeCount();
     if (from >= count)
         return false;
     source = from;
@@ -309,28 +307,24 @@ bool ShortestPaths::search(uint32_t from, const std::vector<uint8_t>* targets) {
         for (size_t node = 0; node < count; ++node)
             waiting += (*targets)[node] != 0 && node != from ? 1 : 0;
     }
-    const auto later = std::greater<uint64_t>();
     dist[source] = 0;
-    open.push_back(source);
+    open.push(0, source);
     // Costs are never negative, so the distances do not depend on which of
     // several equally near nodes is taken first.
     while (!open.empty()) {
-        std::pop_heap(open.begin(), open.end(), later);
-        const uint64_t next = open.back();
-        open.pop_back();
+        const uint64_t next = open.pop();
         const auto node = static_cast<uint32_t>(next);
         const auto cost = static_cast<uint32_t>(next >> 32);
         if (cost != dist[node])
             continue; // a stale entry: the node was reached more cheaply since
         if (targets != nullptr && node != source && (*targets)[node] != 0 && --waiting == 0)
             break;
-        for (uint32_t a = firstArc[node]; a < firstArc[node + 1]; ++a) {
-            const uint32_t target = arcTargets[a];
-            const auto sum = static_cast<uint32_t>(std::min(uint64_t{cost} + arcCosts[a], costCap));
+        for (uint32_t a = graph.firstArc[node]; a < graph.firstArc[node + 1]; ++a) {
+            const auto [target, step] = graph.arcs[a];
+            const uint32_t sum = cappedSum(cost, step, costCap);
             if (sum < dist[target]) {
                 dist[target] = sum;
-                open.push_back(uint64_t{sum} << 32 | target);
-                std::push_heap(open.begin(), open.end(), later);
+                open.push(sum, target);
             }
         }
     }
@@ -348,14 +342,19 @@ void externNodeAdjustments(cRouteInfo& routeInfo) {
     progress.start(msg::externLabel,
                    static_cast<uint32_t>(std::min<size_t>(routeInfo.externNodes.size(),
                                                           std::numeric_limits<uint32_t>::max())));
-    ShortestPaths paths(routeInfo);
-    // Only the costs to boundary nodes are kept, so a search may end once
-    // every boundary node is settled.
+    // Only the costs between boundary nodes are kept: the nodes between them
+    // can be bypassed, and a search may end once every boundary node is
+    // settled.
     std::vector<uint8_t> boundary(routeInfo.nodeArcs.size(), 0);
     for (const auto& [node, position] : routeInfo.externNodes) {
         if (node < boundary.size())
             boundary[node] = 1;
     }
+    if (routeInfo.externNodes.empty()) {
+        progress.finish();
+        return;
+    }
+    ShortestPaths paths(routeInfo, &boundary);
     for (const auto& [from, position] : routeInfo.externNodes) {
         progress.tick();
         // A boundary node outside the graph reaches nothing; the state of an

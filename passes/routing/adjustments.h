@@ -45,6 +45,8 @@
 #pragma once
 
 #include "model/routeinfo.h"
+#include "passes/routing/costgraph.h"
+#include "passes/routing/radixheap.h"
 
 #include <cstdint>
 #include <vector>
@@ -72,7 +74,11 @@ void roadWeights(cRouteInfo& routeInfo);
 // costs are taken from the graph once, and its tables are allocated once.
 class ShortestPaths {
 public:
-    explicit ShortestPaths(const cRouteInfo& routeInfo);
+    // With `kept` (one flag per node), only the costs between flagged nodes
+    // are wanted, and nodes that merely pass a way on are bypassed first:
+    // searches must then start at flagged nodes, and only the costs of
+    // flagged nodes are those of the whole graph.
+    explicit ShortestPaths(const cRouteInfo& routeInfo, const std::vector<uint8_t>* kept = nullptr);
 
     // Searches from `source`; false when it is no node index. Costs are added
     // in 64 bits and capped at 0xFFFFFFFE, so a long way can never wrap into a
@@ -86,13 +92,9 @@ public:
     const std::vector<uint32_t>& costs() const { return dist; }
 
 private:
-    // The usable arcs of node u are arcTargets/arcCosts[firstArc[u], firstArc[u + 1]).
-    std::vector<uint32_t> firstArc;
-    std::vector<uint32_t> arcTargets;
-    std::vector<uint32_t> arcCosts;
-    // Open nodes as (cost << 32 | node) in a binary heap, cheapest first; it
-    // may hold stale entries for nodes already settled.
-    std::vector<uint64_t> open;
+    CostGraph graph;
+    // Open nodes; it may hold stale entries for nodes already settled.
+    RadixHeap open;
     std::vector<uint32_t> dist;
     uint32_t source = 0;
 };

@@ -160,6 +160,57 @@ TEST(ShortestPaths, SameCostsAsAPlainScan) {
     }
 }
 
+// A street of nodes with a one-way stretch now and then, joined at random
+// crossings, sometimes back to itself: long runs of nodes that only pass a
+// way on, which the bypass takes out one after the other.
+cRouteInfo streetGraph(RandomGraphs& random, uint32_t nodeCount, uint32_t maxLength) {
+    cRouteInfo g;
+    g.nodeArcs.resize(nodeCount);
+    for (uint32_t a = 0; a + 1 < nodeCount; ++a) {
+        const uint32_t length = random.below(maxLength);
+        const uint32_t way = random.below(6);
+        if (way != 0)
+            addArc(g.nodeArcs[a], {0, a + 1, length});
+        if (way != 1)
+            addArc(g.nodeArcs[a + 1], {0, a, length});
+    }
+    for (uint32_t i = random.below(nodeCount / 4 + 1); i > 0; --i) {
+        const uint32_t a = random.below(nodeCount), b = random.below(nodeCount);
+        addArc(g.nodeArcs[a], {0, b, random.below(maxLength)});
+    }
+    return g;
+}
+
+// Bypassing the nodes nobody asks for leaves every cost between the nodes
+// kept as it was, caps and unreachable nodes included.
+TEST(ShortestPaths, BypassingNodesKeepsTheCostsBetweenKeptNodes) {
+    RandomGraphs random;
+    for (int round = 0; round < 600; ++round) {
+        const uint32_t nodeCount = 1 + random.below(60);
+        const uint32_t maxLength = random.below(4) == 0 ? 0xFFFFFFFF : 3000;
+        const cRouteInfo g = round % 2 == 0 ? random.graph(nodeCount, maxLength, 1, false)
+                                            : streetGraph(random, nodeCount, maxLength);
+        std::vector<uint8_t> kept(nodeCount, 0);
+        for (uint8_t& flag : kept)
+            flag = random.below(5) == 0 ? 1 : 0;
+        ShortestPaths whole(g);
+        ShortestPaths bypassed(g, &kept);
+        for (uint32_t source = 0; source < nodeCount; ++source) {
+            if (kept[source] == 0)
+                continue;
+            ASSERT_TRUE(whole.search(source));
+            ASSERT_TRUE(bypassed.search(source, &kept));
+            for (uint32_t node = 0; node < nodeCount; ++node) {
+                if (kept[node] == 0)
+                    continue;
+                ASSERT_EQ(bypassed.costs()[node], whole.costs()[node])
+                    << round << ": " << source << " to " << node;
+                ASSERT_EQ(bypassed.reached(node), whole.reached(node)) << round << ": " << node;
+            }
+        }
+    }
+}
+
 // The expansion finds the arcs into a via node through an index it keeps up
 // to date as it adds arcs. Given a fresh scan of every arc instead, it must
 // build the same graph. A two-way neighbour's segment takes the length of the
