@@ -136,7 +136,22 @@ void collectPoi(cMapPolish& map, const StreetIndex& streets, const mapPoi& poi) 
     addOnStreet(map, streets, std::move(object), poi.streetDesc);
 }
 
+// At most one address object per object that takes part. The list is sized
+// once: grown by doubling, it would leave a freed copy of half its size
+// behind, which a large map never gets back.
+size_t mostObjects(const cMapPolish& map) {
+    size_t count = 0;
+    const auto taking = [&](const auto& object) { count += takesPart(object) ? 1 : 0; };
+    for (const mapLevel& level : map.levels) {
+        std::for_each(level.pois.begin(), level.pois.end(), taking);
+        std::for_each(level.lines.begin(), level.lines.end(), taking);
+        std::for_each(level.polygons.begin(), level.polygons.end(), taking);
+    }
+    return count;
+}
+
 void collectObjects(cMapPolish& map, const StreetIndex& streets, cProgress& progress) {
+    map.adrObjects.reserve(mostObjects(map));
     for (const mapLevel& level : map.levels) {
         for (const mapPoi& poi : level.pois) {
             if (takesPart(poi))
