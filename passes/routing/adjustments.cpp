@@ -291,24 +291,39 @@ ShortestPaths::ShortestPaths(const cRouteInfo& routeInfo, const std::vector<uint
         }
         graph.firstArc.push_back(static_cast<uint32_t>(graph.arcs.size()));
     }
-    if (kept != nullptr)
-        bypassNodes(graph, *kept, costCap);
+    routeNodes = count;
+    if (kept == nullptr)
+        return;
+    bypassNodes(graph, *kept, costCap, original);
+    renumbered.assign(count, none);
+    for (size_t i = 0; i < original.size(); ++i)
+        renumbered[original[i]] = static_cast<uint32_t>(i);
+}
+
+uint32_t ShortestPaths::inGraph(uint32_t node) const {
+    if (node >= routeNodes)
+        return none;
+    return renumbered.empty() ? node : renumbered[node];
 }
 
 bool ShortestPaths::search(uint32_t from, const std::vector<uint8_t>* targets) {
-    const size_t count = graph.nodeCount();
-    if (from >= count)
+    if (from >= routeNodes)
         return false;
     source = from;
-    dist.assign(count, unreached);
+    dist.assign(graph.nodeCount(), unreached);
     open.clear();
+    const auto isTarget = [&](uint32_t node) {
+        return targets != nullptr && (*targets)[routeNode(node)] != 0 && routeNode(node) != from;
+    };
     size_t waiting = 0;
-    if (targets != nullptr) {
-        for (size_t node = 0; node < count; ++node)
-            waiting += (*targets)[node] != 0 && node != from ? 1 : 0;
-    }
-    dist[source] = 0;
-    open.push(0, source);
+    for (uint32_t node = 0; targets != nullptr && node < graph.nodeCount(); ++node)
+        waiting += isTarget(node) ? 1 : 0;
+    const uint32_t start = inGraph(from);
+    // A source bypassed has no arcs left: it reaches nothing.
+    if (start == none)
+        return true;
+    dist[start] = 0;
+    open.push(0, start);
     // Costs are never negative, so the distances do not depend on which of
     // several equally near nodes is taken first.
     while (!open.empty()) {
@@ -317,7 +332,7 @@ bool ShortestPaths::search(uint32_t from, const std::vector<uint8_t>* targets) {
         const auto cost = static_cast<uint32_t>(next >> 32);
         if (cost != dist[node])
             continue; // a stale entry: the node was reached more cheaply since
-        if (targets != nullptr && node != source && (*targets)[node] != 0 && --waiting == 0)
+        if (isTarget(node) && --waiting == 0)
             break;
         for (uint32_t a = graph.firstArc[node]; a < graph.firstArc[node + 1]; ++a) {
             const auto [target, step] = graph.arcs[a];
@@ -334,7 +349,12 @@ bool ShortestPaths::search(uint32_t from, const std::vector<uint8_t>* targets) {
 // Every cost a search sets is capped below "unreached", and the source keeps
 // its cost of 0.
 bool ShortestPaths::reached(uint32_t node) const {
-    return node < dist.size() && node != source && dist[node] != unreached;
+    return node != source && cost(node) != unreached;
+}
+
+uint32_t ShortestPaths::cost(uint32_t node) const {
+    const uint32_t i = inGraph(node);
+    return i < dist.size() ? dist[i] : unreached;
 }
 
 void externNodeAdjustments(cRouteInfo& routeInfo) {
@@ -363,7 +383,7 @@ void externNodeAdjustments(cRouteInfo& routeInfo) {
             continue;
         for (const auto& [to, otherPosition] : routeInfo.externNodes) {
             if (to != from && paths.reached(to))
-                routeInfo.externCosts[from].insert({0, to, paths.costs()[to]});
+                routeInfo.externCosts[from].insert({0, to, paths.cost(to)});
         }
     }
     progress.finish();

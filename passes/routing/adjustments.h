@@ -87,12 +87,24 @@ public:
     bool search(uint32_t source, const std::vector<uint8_t>* targets = nullptr);
     // Whether the last search reached `node` (the source itself does not count).
     bool reached(uint32_t node) const;
-    // The cost of the last search to every node; 0xFFFFFFFF where it did not
-    // reach.
-    const std::vector<uint32_t>& costs() const { return dist; }
+    // The cost of the last search to `node`; 0xFFFFFFFF where it did not reach.
+    uint32_t cost(uint32_t node) const;
 
 private:
+    static constexpr uint32_t none = UINT32_MAX;
+
+    // The node's index in `graph`; `none` for a node bypassed.
+    uint32_t inGraph(uint32_t node) const;
+    // The route graph's index of node `i` of `graph`.
+    uint32_t routeNode(uint32_t i) const { return original.empty() ? i : original[i]; }
+
     CostGraph graph;
+    // With nodes bypassed, `graph` numbers the nodes left afresh: original[i]
+    // is the route graph's index of its node i, and renumbered the reverse.
+    // Both are empty when every node is in `graph` under its own index.
+    std::vector<uint32_t> original;
+    std::vector<uint32_t> renumbered;
+    size_t routeNodes = 0;
     // Open nodes; it may hold stale entries for nodes already settled.
     RadixHeap open;
     std::vector<uint32_t> dist;

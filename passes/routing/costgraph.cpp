@@ -49,14 +49,24 @@ public:
         }
     }
 
-    CostGraph result() const {
+    // The graph of the nodes left, numbered afresh; `original` receives their
+    // former indices.
+    CostGraph result(std::vector<uint32_t>& original) const {
+        std::vector<uint32_t> renumbered(outHead.size(), noLink);
+        original.clear();
+        for (uint32_t u = 0; u < outHead.size(); ++u) {
+            if (isKept(u) || arcCount(u) != 0) {
+                renumbered[u] = static_cast<uint32_t>(original.size());
+                original.push_back(u);
+            }
+        }
         CostGraph graph;
         graph.firstArc.clear();
-        graph.firstArc.reserve(outHead.size() + 1);
-        for (const uint32_t head : outHead) {
+        graph.firstArc.reserve(original.size() + 1);
+        for (const uint32_t u : original) {
             graph.firstArc.push_back(static_cast<uint32_t>(graph.arcs.size()));
-            for (uint32_t at = head; at != noLink; at = links[at].next)
-                graph.arcs.push_back({links[at].node, links[at].cost});
+            for (uint32_t at = outHead[u]; at != noLink; at = links[at].next)
+                graph.arcs.push_back({renumbered[links[at].node], links[at].cost});
         }
         graph.firstArc.push_back(static_cast<uint32_t>(graph.arcs.size()));
         return graph;
@@ -84,6 +94,7 @@ private:
     }
 
     uint32_t arcCount(uint32_t v) const { return outCount[v] + inCount[v]; }
+    bool isKept(uint32_t v) const { return v < kept.size() && kept[v] != 0; }
 
     uint32_t newLink(uint32_t node, uint32_t cost, uint32_t next) {
         if (freeLinks == noLink) {
@@ -139,7 +150,7 @@ private:
     // Whether v may go: not wanted, few arcs, quiet neighbours, and no more
     // arcs through it than to and from it.
     bool canTakeOut(uint32_t v) const {
-        if ((v < kept.size() && kept[v] != 0) || arcCount(v) == 0 || arcCount(v) > fewArcs)
+        if (isKept(v) || arcCount(v) == 0 || arcCount(v) > fewArcs)
             return false;
         uint32_t ways = 0;
         for (uint32_t in = inHead[v]; in != noLink; in = links[in].next) {
@@ -199,10 +210,13 @@ private:
 
 } // namespace
 
-void bypassNodes(CostGraph& graph, const std::vector<uint8_t>& kept, uint32_t cap) {
+void bypassNodes(CostGraph& graph, const std::vector<uint8_t>& kept, uint32_t cap,
+                 std::vector<uint32_t>& original) {
     Bypass bypass(graph, kept, cap);
+    // The pool now holds every arc: the rows can go before the work starts.
+    graph = CostGraph();
     bypass.run();
-    graph = bypass.result();
+    graph = bypass.result(original);
 }
 
 } // namespace zel

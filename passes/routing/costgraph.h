@@ -35,7 +35,11 @@ inline uint32_t cappedSum(uint32_t a, uint32_t b, uint32_t cap) {
 // cost between any two nodes left stays what it was. A node is taken out only
 // when that does not add arcs, and only beside nodes of few arcs, so the work
 // is linear in the graph. Arcs from a node to itself are dropped, and of
-// several arcs between two nodes only the cheapest is kept.
-void bypassNodes(CostGraph& graph, const std::vector<uint8_t>& kept, uint32_t cap);
+// several arcs between two nodes only the cheapest is kept. The nodes left
+// (the kept ones and those that still have arcs) are numbered afresh in their
+// order, so that a search over them touches small tables; `original` receives
+// each one's former index.
+void bypassNodes(CostGraph& graph, const std::vector<uint8_t>& kept, uint32_t cap,
+                 std::vector<uint32_t>& original);
 
 } // namespace zel

@@ -94,7 +94,7 @@ TEST(ShortestPaths, WeighsArcsByTheirRoad) {
         std::string text;
         for (uint32_t node : {net["B"], net["C"]})
             text += (text.empty() ? "" : " ") +
-                    (paths.reached(node) ? std::to_string(paths.costs()[node]) : "-");
+                    (paths.reached(node) ? std::to_string(paths.cost(node)) : "-");
         EXPECT_EQ(text, costs) << arc;
     }
 }
@@ -143,14 +143,16 @@ TEST(ShortestPaths, SameCostsAsAPlainScan) {
             target = random.below(3) == 0 ? 1 : 0;
         for (uint32_t source = 0; source < nodeCount; ++source) {
             ASSERT_TRUE(paths.search(source, &targets));
-            const std::vector<uint32_t> early = paths.costs();
+            std::vector<uint32_t> early(nodeCount);
+            for (uint32_t node = 0; node < nodeCount; ++node)
+                early[node] = paths.cost(node);
             ASSERT_TRUE(paths.search(source));
             const std::vector<uint64_t> plain = test::plainPathLengths(g, source);
             for (uint32_t node = 0; node < nodeCount; ++node) {
                 const bool way = plain[node] != UINT64_MAX;
                 const uint64_t cost =
                     way ? std::min<uint64_t>(plain[node], 0xFFFFFFFE) : 0xFFFFFFFF;
-                ASSERT_EQ(paths.costs()[node], cost) << round << ": " << source << " to " << node;
+                ASSERT_EQ(paths.cost(node), cost) << round << ": " << source << " to " << node;
                 ASSERT_EQ(paths.reached(node), way && node != source) << round << ": " << node;
                 if (targets[node] != 0) {
                     ASSERT_EQ(early[node], cost) << round << ": " << source << " to " << node;
@@ -203,7 +205,7 @@ TEST(ShortestPaths, BypassingNodesKeepsTheCostsBetweenKeptNodes) {
             for (uint32_t node = 0; node < nodeCount; ++node) {
                 if (kept[node] == 0)
                     continue;
-                ASSERT_EQ(bypassed.costs()[node], whole.costs()[node])
+                ASSERT_EQ(bypassed.cost(node), whole.cost(node))
                     << round << ": " << source << " to " << node;
                 ASSERT_EQ(bypassed.reached(node), whole.reached(node)) << round << ": " << node;
             }
