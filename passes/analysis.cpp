@@ -68,22 +68,46 @@ void cutToColumn(const mapPoly& object, PolyKind kind, const Rect& column,
     }
 }
 
-// Cuts the level's lines or polygons at the 360-degree columns into a new list
-// and widens the level box by every piece.
+// Cuts the level's lines or polygons at the 360-degree columns and widens the
+// level box by every piece. Nearly every object gives at most one piece, so
+// the pieces are written back into the list they came from; only when an
+// object gives more pieces than there is room before the next unread object
+// are the objects still to come moved aside to a list of their own.
 void normalizeObjects(std::vector<mapPoly>& objects, PolyKind kind, LevelBox& levelBox,
                       cProgress& progress) {
-    std::vector<mapPoly> normalized;
-    normalized.reserve(objects.size());
-    for (mapPoly& object : objects) {
-        const size_t first = normalized.size();
-        normalizeLongitudes(object, kind, normalized);
-        // The pieces, not the uncut object, must fit the level box: a piece
-        // moved to 359 degrees lies far from where the object started.
-        for (size_t i = first; i < normalized.size(); ++i)
-            levelBox.add(boundingBox(normalized[i].points));
+    std::vector<mapPoly> pieces;
+    // Once set aside, the objects still to come are read from `rest`.
+    std::vector<mapPoly> rest;
+    bool setAside = false;
+    size_t written = 0;
+    size_t read = 0;
+    const auto unread = [&]() -> std::vector<mapPoly>& { return setAside ? rest : objects; };
+    while (read < unread().size()) {
+        pieces.clear();
+        normalizeLongitudes(unread()[read], kind, pieces);
+        ++read;
+        if (!setAside && written + pieces.size() > read) {
+            // The pieces would overwrite objects not yet read.
+            rest.assign(
+                std::make_move_iterator(objects.begin() + static_cast<std::ptrdiff_t>(read)),
+                std::make_move_iterator(objects.end()));
+            objects.resize(written);
+            setAside = true;
+            read = 0;
+        }
+        for (mapPoly& piece : pieces) {
+            // The piece, not the uncut object, must fit the level box: a piece
+            // moved to 359 degrees lies far from where the object started.
+            levelBox.add(boundingBox(piece.points));
+            if (written < objects.size())
+                objects[written] = std::move(piece);
+            else
+                objects.push_back(std::move(piece));
+            ++written;
+        }
         progress.tick();
     }
-    objects = std::move(normalized);
+    objects.resize(written);
 }
 
 void analyzeLevel(mapLevel& level, cProgress& progress) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
+#include <string>
 #include <tuple>
 
 namespace zel {
@@ -61,6 +63,53 @@ TEST(Analysis, ObjectsAreCutAt360AndLevelBoxesFollowThem) {
         }
         std::sort(xs.begin(), xs.end());
         EXPECT_EQ(xs, expected[i].second) << i;
+    }
+}
+
+// The pieces are written back into the level's own lists; whatever mix of
+// objects that stay whole, vanish or fall into several pieces, the lists and
+// boxes must be those of cutting every object into a new list in turn.
+TEST(Analysis, CuttingInPlaceGivesThePiecesOfCuttingIntoANewList) {
+    std::mt19937 random(20261207);
+    const auto below = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    for (int round = 0; round < 300; ++round) {
+        std::vector<mapPoly> objects;
+        for (int i = below(12); i > 0; --i) {
+            // Mostly inside one column; now and then across one or two edges,
+            // or without points.
+            const float west = below(3) == 0 ? static_cast<float>(below(900) - 450) : 10.0f;
+            const float width = below(4) == 0 ? static_cast<float>(below(800)) : 5.0f;
+            std::vector<mapPoint> points;
+            if (below(8) != 0) {
+                points = {{west, 1}, {west + width, 2}, {west + width, 8}, {west, 7}};
+            }
+            objects.push_back(polyAt(points));
+            objects.back().label = std::u16string(1, static_cast<char16_t>(u'a' + i));
+        }
+        for (const PolyKind kind : {PolyKind::polyline, PolyKind::polygon}) {
+            std::vector<mapPoly> expected;
+            for (const mapPoly& object : objects) {
+                mapPoly copy = object;
+                normalizeLongitudes(copy, kind, expected);
+            }
+            cMapPolish map;
+            map.levels.resize(1);
+            (kind == PolyKind::polyline ? map.levels[0].lines : map.levels[0].polygons) = objects;
+            countObjects(map);
+            platform::ConsoleCapture quiet;
+            analyzeLevels(map);
+            const std::vector<mapPoly>& got =
+                kind == PolyKind::polyline ? map.levels[0].lines : map.levels[0].polygons;
+            ASSERT_EQ(got.size(), expected.size()) << round;
+            for (size_t i = 0; i < got.size(); ++i) {
+                ASSERT_EQ(got[i].label, expected[i].label) << round << ": " << i;
+                ASSERT_EQ(got[i].points.size(), expected[i].points.size()) << round << ": " << i;
+                for (size_t k = 0; k < got[i].points.size(); ++k) {
+                    ASSERT_EQ(got[i].points[k].x, expected[i].points[k].x) << round;
+                    ASSERT_EQ(got[i].points[k].y, expected[i].points[k].y) << round;
+                }
+            }
+        }
     }
 }
 
