@@ -21,6 +21,8 @@ constexpr uint32_t unreached = 0xFFFFFFFF;
 // The largest cost a search can give: one below "unreached", so that a node
 // reached at any cost still counts as reached.
 constexpr uint32_t costCap = 0xFFFFFFFE;
+// From this many boundary nodes on, their searches run on the bypassed graph.
+constexpr size_t searchesWorthABypass = 8;
 
 // A road's weight is 1024 / ((class × classFactor + 1) × (speed × speedFactor
 // + 1) + 1): fast, important roads cost less per metre.
@@ -374,7 +376,11 @@ void externNodeAdjustments(cRouteInfo& routeInfo) {
         progress.finish();
         return;
     }
-    ShortestPaths paths(routeInfo, &boundary);
+    // Bypassing costs about as much as five searches of the whole graph and
+    // makes each search several times cheaper: with few boundary nodes it
+    // does not pay. The costs are the same either way.
+    const bool bypass = routeInfo.externNodes.size() >= searchesWorthABypass;
+    ShortestPaths paths(routeInfo, bypass ? &boundary : nullptr);
     for (const auto& [from, position] : routeInfo.externNodes) {
         progress.tick();
         // A boundary node outside the graph reaches nothing; the state of an

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <random>
 #include <string>
 #include <tuple>
@@ -209,6 +210,44 @@ TEST(ShortestPaths, BypassingNodesKeepsTheCostsBetweenKeptNodes) {
                     << round << ": " << source << " to " << node;
                 ASSERT_EQ(bypassed.reached(node), whole.reached(node)) << round << ": " << node;
             }
+        }
+    }
+}
+
+// The costs between boundary nodes are the plain path lengths between them,
+// capped one below "unreached": with few boundary nodes (searches of the whole
+// graph) and with many (searches of the bypassed graph), boundary nodes beyond
+// the graph included.
+TEST(ExternNodeAdjustments, CostsBetweenBoundaryNodesAreThePlainPathLengths) {
+    RandomGraphs random;
+    for (int round = 0; round < 300; ++round) {
+        const uint32_t nodeCount = 1 + random.below(60);
+        const uint32_t maxLength = random.below(4) == 0 ? 0xFFFFFFFF : 3000;
+        cRouteInfo g = round % 2 == 0 ? random.graph(nodeCount, maxLength, 1, false)
+                                      : streetGraph(random, nodeCount, maxLength);
+        for (uint32_t i = random.below(20); i > 0; --i)
+            g.externNodes[random.below(nodeCount + 2)] = {};
+        std::map<uint32_t, ExternCostSet> expected;
+        for (const auto& [from, position] : g.externNodes) {
+            if (from >= nodeCount)
+                continue;
+            const std::vector<uint64_t> plain = test::plainPathLengths(g, from);
+            for (const auto& [to, otherPosition] : g.externNodes) {
+                if (to != from && to < nodeCount && plain[to] != UINT64_MAX) {
+                    const auto cost =
+                        static_cast<uint32_t>(std::min<uint64_t>(plain[to], 0xFFFFFFFE));
+                    expected[from].insert({0, to, cost});
+                }
+            }
+        }
+        platform::ConsoleCapture quiet;
+        externNodeAdjustments(g);
+        ASSERT_EQ(g.externCosts.size(), expected.size()) << round;
+        for (const auto& [from, costs] : expected) {
+            ASSERT_TRUE(g.externCosts.count(from) == 1) << round << ": " << from;
+            const ExternCostSet& got = g.externCosts.at(from);
+            ASSERT_TRUE(std::equal(got.begin(), got.end(), costs.begin(), costs.end()))
+                << round << ": from " << from;
         }
     }
 }
