@@ -179,10 +179,10 @@ constexpr std::array poiKeys = {
 
 // A further coordinate key of a line or polygon commits what was read so far
 // and starts the next copy with the same attributes.
-void polyData(PolishParser& p, mapPoly& poly, void (*commit)(cMapPolish&, mapPoly&, ObjectAfter),
+void polyData(PolishParser& p, mapPoly& poly, void (*commit)(cMapPolish&, mapPoly&),
               const KeyLine& k) {
     if (!poly.points.empty()) {
-        commit(p.map, poly, ObjectAfter::readAgain);
+        commit(p.map, poly);
         poly.points.clear();
         poly.nodeRefs.clear();
         poly.heightLevels.clear();
@@ -295,15 +295,15 @@ std::span<const KeyRule> keysOf(int32_t section) {
 void endObject(PolishParser& p) {
     switch (p.section) {
     case sectionPoi:
-        commitPoi(p.map, p.poi, ObjectAfter::unused);
+        commitPoi(p.map, p.poi);
         p.poi = mapPoi{};
         break;
     case sectionPolyline:
-        commitLine(p.map, p.line, ObjectAfter::unused);
+        commitLine(p.map, p.line);
         p.line = mapPoly{};
         break;
     case sectionPolygon:
-        commitPolygon(p.map, p.polygon, ObjectAfter::unused);
+        commitPolygon(p.map, p.polygon);
         p.polygon = mapPoly{};
         break;
     case sectionImgId:
