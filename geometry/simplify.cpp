@@ -316,18 +316,22 @@ SegmentFit fitSegment(const std::vector<mapPoint>& points, size_t first, size_t 
     return fit;
 }
 
-mapPoly simplifyForLevel(const mapPoly& source, uint8_t bits, PolyKind kind) {
-    mapPoly copy = source;
-    if (keepsAllPoints(source.points.size(), kind))
-        return copy;
-    std::vector<mapPoint> fitted = fitWindows(source.points, toleranceFor(bits));
+void simplifyPointsForLevel(std::vector<mapPoint>& points, uint8_t bits, PolyKind kind) {
+    if (keepsAllPoints(points.size(), kind))
+        return;
+    std::vector<mapPoint> fitted = fitWindows(points, toleranceFor(bits));
     if (fitted.size() == 1) {
         // The whole line fitted one segment: keep its true start, which the
         // fitted start may have moved.
-        copy.points = {source.points.front(), fitted.front()};
+        points = {points.front(), fitted.front()};
     } else {
-        copy.points = std::move(fitted);
+        points = std::move(fitted);
     }
+}
+
+mapPoly simplifyForLevel(const mapPoly& source, uint8_t bits, PolyKind kind) {
+    mapPoly copy = source;
+    simplifyPointsForLevel(copy.points, bits, kind);
     return copy;
 }
 

@@ -25,8 +25,11 @@ struct SegmentFit {
 // two points, reaches past the end, or all its points coincide.
 SegmentFit fitSegment(const std::vector<mapPoint>& points, size_t first, size_t last);
 
-// A copy of `source` with its points thinned to a tolerance of one unit of a
-// `bits` grid (360 / 2^(bits mod 32) degrees).
+// Thins `points` to a tolerance of one unit of a `bits` grid
+// (360 / 2^(bits mod 32) degrees).
+void simplifyPointsForLevel(std::vector<mapPoint>& points, uint8_t bits, PolyKind kind);
+
+// A copy of `source` with its points thinned as simplifyPointsForLevel does.
 mapPoly simplifyForLevel(const mapPoly& source, uint8_t bits, PolyKind kind);
 
 } // namespace zel

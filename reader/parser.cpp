@@ -179,10 +179,10 @@ constexpr std::array poiKeys = {
 
 // A further coordinate key of a line or polygon commits what was read so far
 // and starts the next copy with the same attributes.
-void polyData(PolishParser& p, mapPoly& poly, void (*commit)(cMapPolish&, mapPoly&),
+void polyData(PolishParser& p, mapPoly& poly, void (*commit)(cMapPolish&, mapPoly&, ObjectAfter),
               const KeyLine& k) {
     if (!poly.points.empty()) {
-        commit(p.map, poly);
+        commit(p.map, poly, ObjectAfter::readAgain);
         poly.points.clear();
         poly.nodeRefs.clear();
         poly.heightLevels.clear();
@@ -295,15 +295,15 @@ std::span<const KeyRule> keysOf(int32_t section) {
 void endObject(PolishParser& p) {
     switch (p.section) {
     case sectionPoi:
-        commitPoi(p.map, p.poi);
+        commitPoi(p.map, p.poi, ObjectAfter::unused);
         p.poi = mapPoi{};
         break;
     case sectionPolyline:
-        commitLine(p.map, p.line);
+        commitLine(p.map, p.line, ObjectAfter::unused);
         p.line = mapPoly{};
         break;
     case sectionPolygon:
-        commitPolygon(p.map, p.polygon);
+        commitPolygon(p.map, p.polygon, ObjectAfter::unused);
         p.polygon = mapPoly{};
         break;
     case sectionImgId:
