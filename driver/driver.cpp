@@ -25,10 +25,13 @@ constexpr uint32_t exitDone = 0;
 constexpr uint32_t exitNoOutputFolder = 1;
 constexpr uint32_t exitBadOption = 1;
 
+// Shares of one run started side by side (-s) all find the folder missing and
+// all try to create it: one that loses the race finds it made by another,
+// which is as good as making it.
 bool ensureOutputFolder(const DriverState& state) {
     if (state.outputFolder.empty() || isDirectory(state.outputFolder))
         return true;
-    return platform::makeDirectory(state.outputFolder);
+    return platform::makeDirectory(state.outputFolder) || isDirectory(state.outputFolder);
 }
 
 // Every map of "in/" goes into one writer object and one "map.zel" in the
