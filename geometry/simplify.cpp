@@ -329,10 +329,4 @@ void simplifyPointsForLevel(std::vector<mapPoint>& points, uint8_t bits, PolyKin
     }
 }
 
-mapPoly simplifyForLevel(const mapPoly& source, uint8_t bits, PolyKind kind) {
-    mapPoly copy = source;
-    simplifyPointsForLevel(copy.points, bits, kind);
-    return copy;
-}
-
 } // namespace zel

@@ -29,7 +29,4 @@ SegmentFit fitSegment(const std::vector<mapPoint>& points, size_t first, size_t 
 // (360 / 2^(bits mod 32) degrees).
 void simplifyPointsForLevel(std::vector<mapPoint>& points, uint8_t bits, PolyKind kind);
 
-// A copy of `source` with its points thinned as simplifyPointsForLevel does.
-mapPoly simplifyForLevel(const mapPoly& source, uint8_t bits, PolyKind kind);
-
 } // namespace zel

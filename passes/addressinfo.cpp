@@ -84,17 +84,22 @@ private:
     std::vector<uint32_t> positions;
 };
 
+// Calls visit(object) for every point of interest, line and polygon of every
+// level, in that order.
+template <typename Visit> void forEachObject(const cMapPolish& map, Visit visit) {
+    for (const mapLevel& level : map.levels) {
+        std::for_each(level.pois.begin(), level.pois.end(), visit);
+        std::for_each(level.lines.begin(), level.lines.end(), visit);
+        std::for_each(level.polygons.begin(), level.polygons.end(), visit);
+    }
+}
+
 void collectStreetNames(const cMapPolish& map, StreetIndex& streets, cProgress& progress) {
-    const auto collect = [&](const auto& object) {
+    forEachObject(map, [&](const auto& object) {
         if (takesPart(object) && !object.streetDesc.empty())
             streets.add(object.streetDesc);
         progress.tick();
-    };
-    for (const mapLevel& level : map.levels) {
-        std::for_each(level.pois.begin(), level.pois.end(), collect);
-        std::for_each(level.lines.begin(), level.lines.end(), collect);
-        std::for_each(level.polygons.begin(), level.polygons.end(), collect);
-    }
+    });
 }
 
 // Gives `object` the street `streetDesc` names and keeps it; an object on a
@@ -141,12 +146,7 @@ void collectPoi(cMapPolish& map, const StreetIndex& streets, const mapPoi& poi) 
 // behind, which a large map never gets back.
 size_t mostObjects(const cMapPolish& map) {
     size_t count = 0;
-    const auto taking = [&](const auto& object) { count += takesPart(object) ? 1 : 0; };
-    for (const mapLevel& level : map.levels) {
-        std::for_each(level.pois.begin(), level.pois.end(), taking);
-        std::for_each(level.lines.begin(), level.lines.end(), taking);
-        std::for_each(level.polygons.begin(), level.polygons.end(), taking);
-    }
+    forEachObject(map, [&](const auto& object) { count += takesPart(object) ? 1 : 0; });
     return count;
 }
 

@@ -296,16 +296,13 @@ ShortestPaths::ShortestPaths(const cRouteInfo& routeInfo, const std::vector<uint
     routeNodes = count;
     if (kept == nullptr)
         return;
-    bypassNodes(graph, *kept, costCap, original);
-    renumbered.assign(count, none);
-    for (size_t i = 0; i < original.size(); ++i)
-        renumbered[original[i]] = static_cast<uint32_t>(i);
+    numbers = bypassNodes(graph, *kept, costCap);
 }
 
 uint32_t ShortestPaths::inGraph(uint32_t node) const {
     if (node >= routeNodes)
-        return none;
-    return renumbered.empty() ? node : renumbered[node];
+        return NodeNumbers::none;
+    return numbers.renumbered.empty() ? node : numbers.renumbered[node];
 }
 
 bool ShortestPaths::search(uint32_t from, const std::vector<uint8_t>* targets) {
@@ -322,7 +319,7 @@ bool ShortestPaths::search(uint32_t from, const std::vector<uint8_t>* targets) {
         waiting += isTarget(node) ? 1 : 0;
     const uint32_t start = inGraph(from);
     // A source bypassed has no arcs left: it reaches nothing.
-    if (start == none)
+    if (start == NodeNumbers::none)
         return true;
     dist[start] = 0;
     open.push(0, start);

@@ -91,19 +91,17 @@ public:
     uint32_t cost(uint32_t node) const;
 
 private:
-    static constexpr uint32_t none = UINT32_MAX;
-
-    // The node's index in `graph`; `none` for a node bypassed.
+    // The node's index in `graph`; NodeNumbers::none for a node bypassed.
     uint32_t inGraph(uint32_t node) const;
     // The route graph's index of node `i` of `graph`.
-    uint32_t routeNode(uint32_t i) const { return original.empty() ? i : original[i]; }
+    uint32_t routeNode(uint32_t i) const {
+        return numbers.original.empty() ? i : numbers.original[i];
+    }
 
     CostGraph graph;
-    // With nodes bypassed, `graph` numbers the nodes left afresh: original[i]
-    // is the route graph's index of its node i, and renumbered the reverse.
-    // Both are empty when every node is in `graph` under its own index.
-    std::vector<uint32_t> original;
-    std::vector<uint32_t> renumbered;
+    // With nodes bypassed, `graph` numbers the nodes left afresh; both lists
+    // are empty when every node is in `graph` under its own index.
+    NodeNumbers numbers;
     size_t routeNodes = 0;
     // Open nodes; it may hold stale entries for nodes already settled.
     RadixHeap open;

@@ -7,6 +7,7 @@ namespace zel {
 namespace {
 
 constexpr uint32_t noLink = UINT32_MAX;
+static_assert(noLink == NodeNumbers::none);
 // A node is taken out only with at most this many arcs in and out, and only
 // when each of its neighbours has at most `busyNeighbour`: every step then
 // costs a bounded amount, however many arcs a crossing of the map has.
@@ -49,24 +50,28 @@ public:
         }
     }
 
-    // The graph of the nodes left, numbered afresh; `original` receives their
-    // former indices.
-    CostGraph result(std::vector<uint32_t>& original) const {
-        std::vector<uint32_t> renumbered(outHead.size(), noLink);
-        original.clear();
+    // The numbers of the nodes left: the kept ones and those with arcs.
+    NodeNumbers numbers() const {
+        NodeNumbers numbers;
+        numbers.renumbered.assign(outHead.size(), NodeNumbers::none);
         for (uint32_t u = 0; u < outHead.size(); ++u) {
             if (isKept(u) || arcCount(u) != 0) {
-                renumbered[u] = static_cast<uint32_t>(original.size());
-                original.push_back(u);
+                numbers.renumbered[u] = static_cast<uint32_t>(numbers.original.size());
+                numbers.original.push_back(u);
             }
         }
+        return numbers;
+    }
+
+    // The graph of the nodes left, under their new numbers.
+    CostGraph result(const NodeNumbers& numbers) const {
         CostGraph graph;
         graph.firstArc.clear();
-        graph.firstArc.reserve(original.size() + 1);
-        for (const uint32_t u : original) {
+        graph.firstArc.reserve(numbers.original.size() + 1);
+        for (const uint32_t u : numbers.original) {
             graph.firstArc.push_back(static_cast<uint32_t>(graph.arcs.size()));
             for (uint32_t at = outHead[u]; at != noLink; at = links[at].next)
-                graph.arcs.push_back({renumbered[links[at].node], links[at].cost});
+                graph.arcs.push_back({numbers.renumbered[links[at].node], links[at].cost});
         }
         graph.firstArc.push_back(static_cast<uint32_t>(graph.arcs.size()));
         return graph;
@@ -210,13 +215,14 @@ private:
 
 } // namespace
 
-void bypassNodes(CostGraph& graph, const std::vector<uint8_t>& kept, uint32_t cap,
-                 std::vector<uint32_t>& original) {
+NodeNumbers bypassNodes(CostGraph& graph, const std::vector<uint8_t>& kept, uint32_t cap) {
     Bypass bypass(graph, kept, cap);
     // The pool now holds every arc: the rows can go before the work starts.
     graph = CostGraph();
     bypass.run();
-    graph = bypass.result(original);
+    NodeNumbers numbers = bypass.numbers();
+    graph = bypass.result(numbers);
+    return numbers;
 }
 
 } // namespace zel

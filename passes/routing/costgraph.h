@@ -37,9 +37,15 @@ inline uint32_t cappedSum(uint32_t a, uint32_t b, uint32_t cap) {
 // is linear in the graph. Arcs from a node to itself are dropped, and of
 // several arcs between two nodes only the cheapest is kept. The nodes left
 // (the kept ones and those that still have arcs) are numbered afresh in their
-// order, so that a search over them touches small tables; `original` receives
-// each one's former index.
-void bypassNodes(CostGraph& graph, const std::vector<uint8_t>& kept, uint32_t cap,
-                 std::vector<uint32_t>& original);
+// order, so that a search over them touches small tables.
+struct NodeNumbers {
+    static constexpr uint32_t none = UINT32_MAX;
+
+    // original[i] is the former index of node i of the graph left.
+    std::vector<uint32_t> original;
+    // The reverse: each former node's new index, `none` for a node taken out.
+    std::vector<uint32_t> renumbered;
+};
+NodeNumbers bypassNodes(CostGraph& graph, const std::vector<uint8_t>& kept, uint32_t cap);
 
 } // namespace zel

@@ -23,10 +23,10 @@ std::vector<mapPoint> pointsOf(const std::vector<Xy>& coords) {
 
 std::vector<Xy> simplified(const std::vector<Xy>& coords, uint8_t bits,
                            PolyKind kind = PolyKind::polyline) {
-    mapPoly line;
-    line.points = pointsOf(coords);
+    std::vector<mapPoint> points = pointsOf(coords);
+    simplifyPointsForLevel(points, bits, kind);
     std::vector<Xy> out;
-    for (const mapPoint& p : simplifyForLevel(line, bits, kind).points)
+    for (const mapPoint& p : points)
         out.emplace_back(p.x, p.y);
     return out;
 }
@@ -150,7 +150,8 @@ TEST(SimplifyForLevel, GrowingSumsAgreeWithFittingEveryWindowAfresh) {
             line.points.push_back({static_cast<float>(x + noise * unit(random)),
                                    static_cast<float>(y + noise * unit(random))});
         }
-        const std::vector<mapPoint> fast = simplifyForLevel(line, bits, PolyKind::polygon).points;
+        std::vector<mapPoint> fast = line.points;
+        simplifyPointsForLevel(fast, bits, PolyKind::polygon);
         if (line.points.size() <= 4)
             continue;
         std::vector<mapPoint> plain = plainFit(line.points, tolerance);
