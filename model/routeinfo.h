@@ -3,6 +3,8 @@
 // boundary nodes. It is held by the map model and cleared for every map.
 #pragma once
 
+#include "model/nodelists.h"
+
 #include <cstdint>
 #include <map>
 #include <set>
@@ -88,7 +90,7 @@ public:
     std::map<uint32_t, ReplacementSet> adjustments;
     // Secondary node → node indices of the unexpanded graph; the last one is
     // the via node the secondary node belongs to.
-    std::map<uint32_t, std::vector<uint32_t>> replacements;
+    NodeLists replacements;
     // Indexed by road index.
     std::vector<mapRoadParams> roads;
     // An arc whose road's access flags share a bit with this mask is not
@@ -108,7 +110,7 @@ public:
     // arc has its source here. Built at the first expansion; from then on the
     // graph changes only through the operations of the node adjustments,
     // which keep it current.
-    std::vector<std::vector<uint32_t>> arcSources;
+    NodeLists arcSources;
     bool arcSourcesBuilt = false;
 
     // Empties every table for the next map; the switches stay.

@@ -122,11 +122,13 @@ void putAdjustments(Bytes& out, const cRouteInfo& routeInfo) {
 }
 
 void putReplacements(Bytes& out, const cRouteInfo& routeInfo) {
-    for (const auto& [node, originals] : routeInfo.replacements) {
+    const NodeLists& replacements = routeInfo.replacements;
+    for (uint32_t node = 0; node < replacements.nodeBound(); ++node) {
+        if (!replacements.contains(node))
+            continue;
         putU32(out, node);
-        putU16(out, count16(originals.size()));
-        for (uint32_t original : originals)
-            putU32(out, original);
+        putU16(out, count16(replacements.countOf(node)));
+        replacements.forEach(node, [&](uint32_t original) { putU32(out, original); });
     }
 }
 

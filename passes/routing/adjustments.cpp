@@ -45,29 +45,29 @@ struct RecordedEntry {
     ArcKind kind;
 };
 
+// Notes `from` as a candidate source of the arcs into `target`; consecutive
+// arcs of one node into the same target are noted once.
+void noteSource(cRouteInfo& routeInfo, uint32_t from, uint32_t target) {
+    NodeLists& sources = routeInfo.arcSources;
+    if (!sources.contains(target) || sources.back(target) != from)
+        sources.append(target, from);
+}
+
 void buildArcSources(cRouteInfo& routeInfo) {
     const size_t count = routeInfo.nodeArcs.size();
-    routeInfo.arcSources.assign(count, {});
+    routeInfo.arcSources.clear();
     for (size_t u = 0; u < count; ++u) {
         for (const mapArc& arc : routeInfo.nodeArcs[u]) {
-            if (arc.target >= count)
-                continue;
-            std::vector<uint32_t>& sources = routeInfo.arcSources[arc.target];
-            if (sources.empty() || sources.back() != u)
-                sources.push_back(static_cast<uint32_t>(u));
+            if (arc.target < count)
+                noteSource(routeInfo, static_cast<uint32_t>(u), arc.target);
         }
     }
     routeInfo.arcSourcesBuilt = true;
 }
 
 void noteArc(cRouteInfo& routeInfo, uint32_t from, uint32_t target) {
-    if (!routeInfo.arcSourcesBuilt || target >= routeInfo.nodeArcs.size())
-        return;
-    if (routeInfo.arcSources.size() < routeInfo.nodeArcs.size())
-        routeInfo.arcSources.resize(routeInfo.nodeArcs.size());
-    std::vector<uint32_t>& sources = routeInfo.arcSources[target];
-    if (sources.empty() || sources.back() != from)
-        sources.push_back(from);
+    if (routeInfo.arcSourcesBuilt && target < routeInfo.nodeArcs.size())
+        noteSource(routeInfo, from, target);
 }
 
 // Every arc the expansion adds goes through here, so that the index of arc
@@ -92,7 +92,7 @@ NeighbourMap neighboursOf(cRouteInfo& routeInfo, uint32_t via) {
         neighbours.emplace(std::pair{arc.target, arc.road},
                            NeighbourArc{arc.length, ArcKind::outgoing});
 
-    std::vector<uint32_t> sources = routeInfo.arcSources[via];
+    std::vector<uint32_t> sources = routeInfo.arcSources.at(via);
     std::sort(sources.begin(), sources.end());
     sources.erase(std::unique(sources.begin(), sources.end()), sources.end());
     for (uint32_t u : sources) {
@@ -113,14 +113,9 @@ NeighbourMap neighboursOf(cRouteInfo& routeInfo, uint32_t via) {
 // expansion's via node; false when `node` is no such gate.
 bool findJoinedGate(const cRouteInfo& routeInfo, uint32_t node, mapReplacement& gateEntry,
                     uint32_t& otherVia) {
-    const auto secondary = routeInfo.replacements.find(node);
-    if (secondary == routeInfo.replacements.end())
+    if (!routeInfo.replacements.contains(node))
         return false;
-    if (secondary->second.empty()) {
-        platform::printNarrow(msg::noCorrespondence(node));
-        return false;
-    }
-    otherVia = secondary->second.back();
+    otherVia = routeInfo.replacements.back(node);
     const auto set = routeInfo.adjustments.find(otherVia);
     if (set == routeInfo.adjustments.end()) {
         platform::printNarrow(msg::replacementSetAbsent(otherVia));
@@ -144,12 +139,12 @@ void expandOrdinary(cRouteInfo& routeInfo, uint32_t via, uint32_t road, uint32_t
         link(routeInfo, gate, {road, neighbour, 0});
     if (arc.kind != ArcKind::outgoing)
         link(routeInfo, gate, {road, arrival, arc.length});
-    routeInfo.replacements[gate].push_back(neighbour);
-    routeInfo.replacements[gate].push_back(via);
+    routeInfo.replacements.append(gate, neighbour);
+    routeInfo.replacements.append(gate, via);
     recorded.push_back({{road, neighbour, arc.length, gate, arrival}, arc.kind});
     if (arc.kind != ArcKind::incoming)
         link(routeInfo, arrival, {road, gate, arc.length});
-    routeInfo.replacements[arrival].push_back(via);
+    routeInfo.replacements.append(arrival, via);
 }
 
 // The neighbour is the gate `other.gate` of the expansion of `otherVia`:
@@ -164,9 +159,9 @@ void expandJoined(cRouteInfo& routeInfo, uint32_t via, uint32_t road, const Neig
         removeArc(routeInfo, other.arrival, other.road, other.gate);
     removeArc(routeInfo, other.gate, other.road, other.arrival);
     link(routeInfo, gate, {road, other.arrival, 0});
-    routeInfo.replacements[gate].push_back(otherVia);
-    routeInfo.replacements[gate].push_back(via);
-    routeInfo.replacements[arrival].push_back(via);
+    routeInfo.replacements.append(gate, otherVia);
+    routeInfo.replacements.append(gate, via);
+    routeInfo.replacements.append(arrival, via);
     removeArc(routeInfo, other.gate, road, via);
     link(routeInfo, other.gate, {road, arrival, 0});
 }
@@ -184,8 +179,6 @@ const ReplacementSet* getReplacementSet(cRouteInfo& routeInfo, uint32_t via) {
     }
     if (!routeInfo.arcSourcesBuilt)
         buildArcSources(routeInfo);
-    if (routeInfo.arcSources.size() < routeInfo.nodeArcs.size())
-        routeInfo.arcSources.resize(routeInfo.nodeArcs.size());
 
     NeighbourMap neighbours = neighboursOf(routeInfo, via);
     if (neighbours.size() == 1) {

@@ -60,10 +60,6 @@ inline std::string nodeIndexTail(uint32_t pointCount, uint32_t road) {
 inline std::string viaNodeAbsent(uint32_t node) {
     return "Node " + number(node) + " is absent in adjustments and in replacements\n";
 }
-// No line break: the next message continues the line.
-inline std::string noCorrespondence(uint32_t node) {
-    return "Secondary node " + number(node) + " have not correspondence";
-}
 inline std::string replacementSetAbsent(uint32_t node) {
     return " \n Replacementset is absent for node " + number(node) + "\n";
 }

@@ -102,6 +102,10 @@ void applyRestrictions(cMapPolish& map) {
         progress.tick();
         applyRestriction(map.routeInfo, restriction);
     }
+    // Only expansions read the index of arc sources; a later one would build
+    // it afresh.
+    map.routeInfo.arcSources = {};
+    map.routeInfo.arcSourcesBuilt = false;
     progress.finish();
 }
 

@@ -268,10 +268,10 @@ TEST(ReplacementSet, SameGraphFromTheArcIndexAsFromAScanAndSamePathLengths) {
             const uint32_t via = random.below(nodeCount);
             expanded[via] = true;
             getReplacementSet(indexed, via);
-            scanned.arcSources.assign(scanned.nodeArcs.size(), {});
+            scanned.arcSources.clear();
             for (uint32_t u = 0; u < scanned.nodeArcs.size(); ++u) {
                 for (const mapArc& arc : scanned.nodeArcs[u])
-                    scanned.arcSources[arc.target].push_back(u);
+                    scanned.arcSources.append(arc.target, u);
             }
             scanned.arcSourcesBuilt = true;
             getReplacementSet(scanned, via);
