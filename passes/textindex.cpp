@@ -5,7 +5,7 @@
 
 namespace zel {
 
-uint64_t TextIndex::hashOf(std::u16string_view text) {
+uint32_t TextIndex::hashOf(std::u16string_view text) {
     // Four code units at a time, then mixed so that the low bits, which pick
     // the slot, depend on every unit. Only the slots depend on it: numbers
     // follow the order in which texts are first seen.
@@ -23,11 +23,11 @@ uint64_t TextIndex::hashOf(std::u16string_view text) {
     hash = (hash ^ tail) * multiplier;
     hash ^= hash >> 32;
     hash *= 0xd6e8feb86659fd93u;
-    return hash ^ (hash >> 32);
+    return static_cast<uint32_t>(hash ^ (hash >> 32));
 }
 
 // The slot holding `text`, or the empty slot where it would go.
-size_t TextIndex::slotOf(std::u16string_view text, uint64_t hash) const {
+size_t TextIndex::slotOf(std::u16string_view text, uint32_t hash) const {
     const size_t mask = slots.size() - 1;
     for (size_t at = hash & mask;; at = (at + 1) & mask) {
         const Slot& slot = slots[at];
@@ -37,7 +37,7 @@ size_t TextIndex::slotOf(std::u16string_view text, uint64_t hash) const {
 }
 
 uint32_t TextIndex::add(std::u16string_view text) {
-    const uint64_t hash = hashOf(text);
+    const uint32_t hash = hashOf(text);
     Slot& slot = slots[slotOf(text, hash)];
     if (slot.number != none)
         return slot.number;

@@ -24,13 +24,15 @@ public:
     static constexpr uint32_t none = UINT32_MAX;
 
 private:
+    // A slot of 8 bytes keeps the table of a large map small; 32 bits of hash
+    // still settle nearly every comparison.
     struct Slot {
-        uint64_t hash = 0;
+        uint32_t hash = 0;
         uint32_t number = none;
     };
 
-    static uint64_t hashOf(std::u16string_view text);
-    size_t slotOf(std::u16string_view text, uint64_t hash) const;
+    static uint32_t hashOf(std::u16string_view text);
+    size_t slotOf(std::u16string_view text, uint32_t hash) const;
     void grow();
 
     std::vector<Slot> slots = std::vector<Slot>(64);
