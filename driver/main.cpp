@@ -3,5 +3,6 @@
 
 int main(int argc, char** argv) {
     zel::platform::prepareConsole();
+    zel::platform::prepareMemory();
     return zel::runDriver(zel::platform::commandLine(argc, argv));
 }

@@ -1,5 +1,6 @@
-// What a program gets from the system when it starts: its arguments, and a
-// console that passes the bytes it is given through unchanged.
+// What a program gets from the system when it starts: its arguments, a
+// console that passes the bytes it is given through unchanged, and how its
+// memory is handed out.
 #pragma once
 
 #include <string>
@@ -16,5 +17,11 @@ std::vector<std::string> commandLineBytes(int argc, char** argv);
 // Makes standard output and error binary and UTF-8, so that the console text
 // is the same bytes on every system (no line-end translation).
 void prepareConsole();
+
+// Has blocks of 128 KiB and more mapped and unmapped one by one, so that a
+// large table freed between passes goes back to the system instead of
+// staying resident in the heap, where later passes, allocating small
+// blocks, reuse only part of it.
+void prepareMemory();
 
 } // namespace zel::platform

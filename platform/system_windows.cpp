@@ -40,4 +40,7 @@ void prepareConsole() {
     SetConsoleOutputCP(CP_UTF8);
 }
 
+// The Windows heap maps large blocks by itself and returns them when freed.
+void prepareMemory() {}
+
 } // namespace zel::platform
