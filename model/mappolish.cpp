@@ -17,6 +17,7 @@ void cMapPolish::reset() {
     cities.clear();
     adrObjects.clear();
     streetNames.clear();
+    addressTexts.release();
 }
 
 } // namespace zel

@@ -2,6 +2,7 @@
 // kept once per zoom level it is visible on, already simplified for that level.
 #pragma once
 
+#include "model/addresstexts.h"
 #include "model/adritems.h"
 #include "model/records.h"
 #include "model/routeinfo.h"
@@ -35,6 +36,9 @@ public:
     // Same shape as restrictions; no input section fills it.
     std::vector<mapRestriction> tempRestrictions;
     std::vector<mapLevel> levels;
+    // The house numbers and street descriptions the records refer to; empty
+    // once the address index is built.
+    AddressTexts addressTexts;
     uint32_t poiCount = 0;
     uint32_t lineCount = 0;
     uint32_t polygonCount = 0;

@@ -49,8 +49,9 @@ struct mapPoi {
     int32_t endLevel = -1;
     int32_t type = -1;
     std::u16string label;
-    std::u16string houseNumber;
-    std::u16string streetDesc;
+    // Numbers of texts in the map's addressTexts; 0 for none.
+    uint32_t houseNumber = 0;
+    uint32_t streetDesc = 0;
     // The city as numbered in the file (from 1); 0 when there is none.
     int32_t cityIdx = 0;
     uint8_t isCity = 0;
@@ -85,8 +86,9 @@ struct mapPoly {
     std::map<int32_t, int32_t> heightLevels;
     Box bbox;
     std::u16string label;
-    std::u16string houseNumber;
-    std::u16string streetDesc;
+    // Numbers of texts in the map's addressTexts; 0 for none.
+    uint32_t houseNumber = 0;
+    uint32_t streetDesc = 0;
     int32_t cityIdx = 0;
     uint8_t dontFind = 0;
     std::vector<mapPoint> points;

@@ -48,9 +48,9 @@ bool takesPart(const mapPoly& object) {
 // it the same way, so this does the work once per street, not per object.
 class StreetIndex {
 public:
-    void add(const std::u16string& spelling) {
+    void add(std::u16string_view spelling) {
         if (spellings.add(spelling) == normalised.size())
-            normalised.push_back(normaliseSeparators(spelling));
+            normalised.push_back(normaliseSeparators(std::u16string(spelling)));
     }
 
     // Fills `names` with the normalised names, sorted, each once.
@@ -70,7 +70,7 @@ public:
 
     // The position of the street spelled `spelling` in the settled names;
     // nothing for a spelling never added.
-    std::optional<uint32_t> find(const std::u16string& spelling) const {
+    std::optional<uint32_t> find(std::u16string_view spelling) const {
         const uint32_t number = spellings.find(spelling);
         if (number == TextIndex::none)
             return std::nullopt;
@@ -78,7 +78,8 @@ public:
     }
 
 private:
-    // The spellings point into the objects, which the pass does not change.
+    // The spellings point into the map's address texts, which the pass does
+    // not change until it releases them.
     TextIndex spellings;
     std::vector<std::u16string> normalised;
     std::vector<uint32_t> positions;
@@ -96,8 +97,8 @@ template <typename Visit> void forEachObject(const cMapPolish& map, Visit visit)
 
 void collectStreetNames(const cMapPolish& map, StreetIndex& streets, cProgress& progress) {
     forEachObject(map, [&](const auto& object) {
-        if (takesPart(object) && !object.streetDesc.empty())
-            streets.add(object.streetDesc);
+        if (takesPart(object) && object.streetDesc != AddressTexts::none)
+            streets.add(map.addressTexts.at(object.streetDesc));
         progress.tick();
     });
 }
@@ -105,10 +106,10 @@ void collectStreetNames(const cMapPolish& map, StreetIndex& streets, cProgress& 
 // Gives `object` the street `streetDesc` names and keeps it; an object on a
 // street the map does not list is dropped.
 void addOnStreet(cMapPolish& map, const StreetIndex& streets, mapAdrObject object,
-                 const std::u16string& streetDesc) {
-    if (streetDesc.empty())
+                 uint32_t streetDesc) {
+    if (streetDesc == AddressTexts::none)
         return;
-    const std::optional<uint32_t> street = streets.find(streetDesc);
+    const std::optional<uint32_t> street = streets.find(map.addressTexts.at(streetDesc));
     if (!street)
         return;
     object.ref = *street;
@@ -134,10 +135,10 @@ void collectPoi(cMapPolish& map, const StreetIndex& streets, const mapPoi& poi) 
             map.adrObjects.push_back(std::move(object));
         return;
     }
-    if (poi.houseNumber.empty())
+    if (poi.houseNumber == AddressTexts::none)
         return;
     mapAdrObject object = newObject(kindPoint, poi.cityIdx, poi.pos);
-    object.name = normaliseSeparators(poi.houseNumber);
+    object.name = normaliseSeparators(std::u16string(map.addressTexts.at(poi.houseNumber)));
     addOnStreet(map, streets, std::move(object), poi.streetDesc);
 }
 
@@ -167,7 +168,8 @@ void collectObjects(cMapPolish& map, const StreetIndex& streets, cProgress& prog
         for (const mapPoly& polygon : level.polygons) {
             if (takesPart(polygon)) {
                 mapAdrObject house = newObject(kindHouse, polygon.cityIdx, polygon.points.front());
-                house.name = normaliseSeparators(polygon.houseNumber);
+                house.name =
+                    normaliseSeparators(std::u16string(map.addressTexts.at(polygon.houseNumber)));
                 addOnStreet(map, streets, std::move(house), polygon.streetDesc);
             }
             progress.tick();
@@ -328,8 +330,8 @@ void addMissingStreets(std::vector<mapAdrObject>& objects) {
 void releaseAddressFields(cMapPolish& map) {
     const auto release = [](auto& objects) {
         for (auto& object : objects) {
-            std::u16string().swap(object.houseNumber);
-            std::u16string().swap(object.streetDesc);
+            object.houseNumber = AddressTexts::none;
+            object.streetDesc = AddressTexts::none;
         }
     };
     for (mapLevel& level : map.levels) {
@@ -337,6 +339,7 @@ void releaseAddressFields(cMapPolish& map) {
         release(level.lines);
         release(level.polygons);
     }
+    map.addressTexts.release();
 }
 
 } // namespace

@@ -21,8 +21,8 @@ void forEachVisibleLevel(const cMapPolish& map, int32_t level, int32_t endLevel,
 }
 
 void clearAddress(mapPoly& poly) {
-    poly.houseNumber.clear();
-    poly.streetDesc.clear();
+    poly.houseNumber = AddressTexts::none;
+    poly.streetDesc = AddressTexts::none;
     poly.cityIdx = 0;
 }
 
@@ -66,8 +66,8 @@ void commitPoi(cMapPolish& map, mapPoi& poi, ObjectAfter after) {
     forEachVisibleLevel(map, poi.level, poi.endLevel, [&](int32_t l, bool last) {
         poi.level = l;
         store(map.levels[static_cast<size_t>(l)].pois, poi, last && after == ObjectAfter::unused);
-        poi.houseNumber.clear();
-        poi.streetDesc.clear();
+        poi.houseNumber = AddressTexts::none;
+        poi.streetDesc = AddressTexts::none;
         poi.cityIdx = 0;
         poi.isCity = 0;
     });

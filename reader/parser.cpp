@@ -55,6 +55,11 @@ std::u16string text(const PolishParser& p, std::string_view bytes) {
     return platform::decodeText(bytes, p.codePage);
 }
 
+// A house number or street description, kept apart from the object.
+uint32_t addressText(PolishParser& p, std::string_view bytes) {
+    return p.map.addressTexts.add(text(p, bytes));
+}
+
 std::u16string label(PolishParser& p, std::string_view bytes) {
     std::u16string converted = text(p, bytes);
     mergeLabelChars(p.map.labelChars, converted);
@@ -163,10 +168,10 @@ constexpr std::array poiKeys = {
     KeyRule{"endlevel", false,
             [](PolishParser& p, const KeyLine& k) { p.poi.endLevel = parseInteger(k.value); }},
     KeyRule{"housenumber", false,
-            [](PolishParser& p, const KeyLine& k) { p.poi.houseNumber = text(p, k.value); }},
+            [](PolishParser& p, const KeyLine& k) { p.poi.houseNumber = addressText(p, k.value); }},
     KeyRule{"streetdesc", false,
             [](PolishParser& p, const KeyLine& k) {
-                p.poi.streetDesc = text(p, removeLeadingCode(k.value));
+                p.poi.streetDesc = addressText(p, removeLeadingCode(k.value));
             }},
     KeyRule{"cityidx", false,
             [](PolishParser& p, const KeyLine& k) { p.poi.cityIdx = parseInteger(k.value); }},
@@ -202,7 +207,7 @@ constexpr std::array lineKeys = {
             [](PolishParser& p, const KeyLine& k) { p.line.endLevel = parseInteger(k.value); }},
     KeyRule{"streetdesc", false,
             [](PolishParser& p, const KeyLine& k) {
-                p.line.streetDesc = text(p, removeLeadingCode(k.value));
+                p.line.streetDesc = addressText(p, removeLeadingCode(k.value));
             }},
     KeyRule{"cityidx", false,
             [](PolishParser& p, const KeyLine& k) { p.line.cityIdx = parseInteger(k.value); }},
@@ -232,11 +237,12 @@ constexpr std::array polygonKeys = {
             [](PolishParser& p, const KeyLine& k) { p.polygon.label = label(p, k.value); }},
     KeyRule{"endlevel", false,
             [](PolishParser& p, const KeyLine& k) { p.polygon.endLevel = parseInteger(k.value); }},
-    KeyRule{"housenumber", false,
-            [](PolishParser& p, const KeyLine& k) { p.polygon.houseNumber = text(p, k.value); }},
+    KeyRule{
+        "housenumber", false,
+        [](PolishParser& p, const KeyLine& k) { p.polygon.houseNumber = addressText(p, k.value); }},
     KeyRule{"streetdesc", false,
             [](PolishParser& p, const KeyLine& k) {
-                p.polygon.streetDesc = text(p, removeLeadingCode(k.value));
+                p.polygon.streetDesc = addressText(p, removeLeadingCode(k.value));
             }},
     KeyRule{"cityidx", false,
             [](PolishParser& p, const KeyLine& k) { p.polygon.cityIdx = parseInteger(k.value); }},
