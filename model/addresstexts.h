@@ -21,6 +21,8 @@ public:
     uint32_t add(std::u16string_view text);
     // The text of a number; empty for `none` and for any number not given.
     std::u16string_view at(uint32_t number) const;
+    // One past the largest number given.
+    uint32_t end() const { return static_cast<uint32_t>(ends.size()); }
     // Empties the store and gives its memory back.
     void release();
 

@@ -43,41 +43,73 @@ bool takesPart(const mapPoly& object) {
 
 // The map's street names: every distinct spelling of a street, as the objects
 // give it, is normalised once; the normalised names, sorted and each kept
-// once, become the map's street names, and an object finds its street by its
-// own spelling through a hash table. Two objects on one street usually spell
-// it the same way, so this does the work once per street, not per object.
+// once, become the map's street names. Two objects on one street usually
+// spell it the same way, so this does the work once per street, not per
+// object. An object names its street by the number of its text in the map's
+// address texts; each number is looked up once, in the order of the store,
+// and an object then finds its street by its number alone.
 class StreetIndex {
 public:
-    void add(std::u16string_view spelling) {
-        if (spellings.add(spelling) == normalised.size())
-            normalised.push_back(normaliseSeparators(std::u16string(spelling)));
+    explicit StreetIndex(const AddressTexts& texts)
+        : texts(texts), spellingOf(texts.end(), TextIndex::none) {}
+
+    // Notes that an object on the street of text `number` takes part.
+    void mark(uint32_t number) {
+        if (number != AddressTexts::none && number < spellingOf.size())
+            spellingOf[number] = marked;
+    }
+
+    // Gives every marked text its spelling. The numbers of spellings follow
+    // the store's order, which does not matter: the names are sorted.
+    void addMarked() {
+        for (uint32_t number = 0; number < spellingOf.size(); ++number) {
+            if (spellingOf[number] == marked)
+                spellingOf[number] = add(texts.at(number));
+        }
     }
 
     // Fills `names` with the normalised names, sorted, each once.
+    // The spellings are sorted by their normalised names, not the names
+    // themselves: equal names are then neighbours, and each spelling learns
+    // its name's position as the sorted list is walked once.
     void settle(std::vector<mapStrItem>& names) {
-        std::vector<std::u16string> sorted = normalised;
-        std::sort(sorted.begin(), sorted.end());
-        sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+        std::vector<uint32_t> order(normalised.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = static_cast<uint32_t>(i);
+        std::sort(order.begin(), order.end(),
+                  [&](uint32_t a, uint32_t b) { return normalised[a] < normalised[b]; });
         positions.resize(normalised.size());
-        for (size_t i = 0; i < normalised.size(); ++i) {
-            const auto at = std::lower_bound(sorted.begin(), sorted.end(), normalised[i]);
-            positions[i] = static_cast<uint32_t>(at - sorted.begin());
+        names.clear();
+        for (size_t k = 0; k < order.size(); ++k) {
+            const uint32_t spelling = order[k];
+            if (k == 0 || normalised[spelling] != normalised[order[k - 1]])
+                names.emplace_back(normalised[spelling]);
+            positions[spelling] = static_cast<uint32_t>(names.size() - 1);
         }
-        names.assign(sorted.size(), mapStrItem());
-        for (size_t i = 0; i < sorted.size(); ++i)
-            names[i].name.swap(sorted[i]);
     }
 
-    // The position of the street spelled `spelling` in the settled names;
-    // nothing for a spelling never added.
-    std::optional<uint32_t> find(std::u16string_view spelling) const {
-        const uint32_t number = spellings.find(spelling);
-        if (number == TextIndex::none)
+    // The position in the settled names of the street of text `number`;
+    // nothing for a text never marked.
+    std::optional<uint32_t> find(uint32_t number) const {
+        if (number >= spellingOf.size() || spellingOf[number] >= positions.size())
             return std::nullopt;
-        return positions[number];
+        return positions[spellingOf[number]];
     }
 
 private:
+    static constexpr uint32_t marked = TextIndex::none - 1;
+
+    uint32_t add(std::u16string_view spelling) {
+        const uint32_t number = spellings.add(spelling);
+        if (number == normalised.size())
+            normalised.push_back(normaliseSeparators(std::u16string(spelling)));
+        return number;
+    }
+
+    const AddressTexts& texts;
+    // Each text's spelling; TextIndex::none for a text no object takes part
+    // with, `marked` until addMarked.
+    std::vector<uint32_t> spellingOf;
     // The spellings point into the map's address texts, which the pass does
     // not change until it releases them.
     TextIndex spellings;
@@ -97,10 +129,11 @@ template <typename Visit> void forEachObject(const cMapPolish& map, Visit visit)
 
 void collectStreetNames(const cMapPolish& map, StreetIndex& streets, cProgress& progress) {
     forEachObject(map, [&](const auto& object) {
-        if (takesPart(object) && object.streetDesc != AddressTexts::none)
-            streets.add(map.addressTexts.at(object.streetDesc));
+        if (takesPart(object))
+            streets.mark(object.streetDesc);
         progress.tick();
     });
+    streets.addMarked();
 }
 
 // Gives `object` the street `streetDesc` names and keeps it; an object on a
@@ -109,7 +142,7 @@ void addOnStreet(cMapPolish& map, const StreetIndex& streets, mapAdrObject objec
                  uint32_t streetDesc) {
     if (streetDesc == AddressTexts::none)
         return;
-    const std::optional<uint32_t> street = streets.find(map.addressTexts.at(streetDesc));
+    const std::optional<uint32_t> street = streets.find(streetDesc);
     if (!street)
         return;
     object.ref = *street;
@@ -368,7 +401,7 @@ void buildAddressInfo(cMapPolish& map) {
     // Every object is visited twice: once for its street, once for itself.
     const uint64_t objects = uint64_t{map.poiCount} + map.lineCount + map.polygonCount;
     progress.start("Address info", static_cast<uint32_t>(2 * objects));
-    StreetIndex streets;
+    StreetIndex streets(map.addressTexts);
     collectStreetNames(map, streets, progress);
     streets.settle(map.streetNames);
     for (const mapStrItem& street : map.streetNames)

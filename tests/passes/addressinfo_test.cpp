@@ -65,6 +65,17 @@ TEST(AddressInfo, WhatTakesPartAndWhatItBecomes) {
         {polygon("CityIdx=3\nStreetDesc=Main St"),
          {{2, 2, 0, u"", 23.0f, 12.0f}, {3, 2, 0, u"", 23.0f, 12.0f}}},
         {polygon("CityIdx=3\nHouseNumber=2"), {}},
+        // Two spellings of one street name one street; streets are numbered
+        // in the order of their names, not of the file.
+        {line("CityIdx=2\nStreetDesc=Elm-St") +
+             poi("CityIdx=2\nStreetDesc=Elm- St\nHouseNumber=5", "Data0=(50.5,7.25)"),
+         {{2, 1, 0, u"", 21.0f, 11.0f}, {3, 1, 0, u"5", 7.25f, 50.5f}}},
+        {poi("CityIdx=2\nStreetDesc=B St\nHouseNumber=1", "Data0=(1,1)") +
+             poi("CityIdx=2\nStreetDesc=A St\nHouseNumber=2", "Data0=(2,2)"),
+         {{2, 1, 0, u"", 2.0f, 2.0f},
+          {2, 1, 1, u"", 1.0f, 1.0f},
+          {3, 1, 0, u"2", 2.0f, 2.0f},
+          {3, 1, 1, u"1", 1.0f, 1.0f}}},
         // City numbers are taken as written; a negative one sorts last.
         {line("CityIdx=-1\nStreetDesc=Main St"), {{2, 0xFFFFFFFEu, 0, u"", 21.0f, 11.0f}}},
     };
