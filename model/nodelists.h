@@ -21,7 +21,6 @@ public:
     uint32_t back(uint32_t node) const { return links[last[node]].value; }
     // How many nodes have a list.
     size_t size() const { return listCount; }
-    bool empty() const { return listCount == 0; }
     // One past the largest node that may have a list.
     uint32_t nodeBound() const { return static_cast<uint32_t>(first.size()); }
 

@@ -20,10 +20,11 @@ void forEachVisibleLevel(const cMapPolish& map, int32_t level, int32_t endLevel,
         store(static_cast<int32_t>(l), !visible(l + 1));
 }
 
-void clearAddress(mapPoly& poly) {
-    poly.houseNumber = AddressTexts::none;
-    poly.streetDesc = AddressTexts::none;
-    poly.cityIdx = 0;
+// The address fields stay with an object's first-level copy only.
+template <typename Record> void clearAddress(Record& object) {
+    object.houseNumber = AddressTexts::none;
+    object.streetDesc = AddressTexts::none;
+    object.cityIdx = 0;
 }
 
 // Height levels index the points as read; other points cannot use them.
@@ -66,9 +67,7 @@ void commitPoi(cMapPolish& map, mapPoi& poi, ObjectAfter after) {
     forEachVisibleLevel(map, poi.level, poi.endLevel, [&](int32_t l, bool last) {
         poi.level = l;
         store(map.levels[static_cast<size_t>(l)].pois, poi, last && after == ObjectAfter::unused);
-        poi.houseNumber = AddressTexts::none;
-        poi.streetDesc = AddressTexts::none;
-        poi.cityIdx = 0;
+        clearAddress(poi);
         poi.isCity = 0;
     });
 }

@@ -58,7 +58,7 @@ TEST(NodeLists, EqualityComparesListsNotLayout) {
     d.append(3, 30);
     EXPECT_FALSE(a == d);
     a.clear();
-    EXPECT_TRUE(a.empty());
+    EXPECT_EQ(a.size(), 0u);
     EXPECT_FALSE(a.contains(1));
     EXPECT_TRUE(a == NodeLists());
 }
