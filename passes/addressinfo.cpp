@@ -4,6 +4,7 @@
 #include "model/names.h"
 #include "passes/reorder.h"
 #include "passes/textindex.h"
+#include "passes/textorder.h"
 #include "platform/progress.h"
 
 #include <algorithm>
@@ -73,11 +74,8 @@ public:
     // themselves: equal names are then neighbours, and each spelling learns
     // its name's position as the sorted list is walked once.
     void settle(std::vector<mapStrItem>& names) {
-        std::vector<uint32_t> order(normalised.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = static_cast<uint32_t>(i);
-        std::sort(order.begin(), order.end(),
-                  [&](uint32_t a, uint32_t b) { return normalised[a] < normalised[b]; });
+        const std::vector<uint32_t> order =
+            textOrder(std::vector<std::u16string_view>(normalised.begin(), normalised.end()));
         positions.resize(normalised.size());
         names.clear();
         for (size_t k = 0; k < order.size(); ++k) {
@@ -238,25 +236,6 @@ struct ObjectKey {
     auto operator<=>(const ObjectKey&) const = default;
 };
 
-std::vector<uint32_t> nameRanks(const std::vector<mapAdrObject>& objects) {
-    TextIndex names;
-    std::vector<uint32_t> ranks(objects.size());
-    for (size_t i = 0; i < objects.size(); ++i)
-        ranks[i] = names.add(objects[i].name);
-    const std::vector<std::u16string_view>& distinct = names.texts();
-    std::vector<uint32_t> byName(distinct.size());
-    for (size_t i = 0; i < byName.size(); ++i)
-        byName[i] = static_cast<uint32_t>(i);
-    std::sort(byName.begin(), byName.end(),
-              [&](uint32_t a, uint32_t b) { return distinct[a] < distinct[b]; });
-    std::vector<uint32_t> rankOf(distinct.size());
-    for (size_t rank = 0; rank < byName.size(); ++rank)
-        rankOf[byName[rank]] = static_cast<uint32_t>(rank);
-    for (uint32_t& rank : ranks)
-        rank = rankOf[rank];
-    return ranks;
-}
-
 ObjectKey sortKeyOf(const mapAdrObject& object, uint32_t nameRank, uint32_t position) {
     const uint32_t kind = kindClass(object);
     ObjectKey key{object.cityKey, kind, 0, 0, 0, 0, position};
@@ -274,7 +253,8 @@ ObjectKey sortKeyOf(const mapAdrObject& object, uint32_t nameRank, uint32_t posi
 }
 
 void sortObjects(std::vector<mapAdrObject>& objects) {
-    const std::vector<uint32_t> ranks = nameRanks(objects);
+    const std::vector<uint32_t> ranks =
+        rankByText(objects.size(), [&](size_t i) { return std::u16string_view(objects[i].name); });
     std::vector<ObjectKey> keys(objects.size());
     for (size_t i = 0; i < objects.size(); ++i)
         keys[i] = sortKeyOf(objects[i], ranks[i], static_cast<uint32_t>(i));

@@ -1,7 +1,7 @@
 #include "passes/sorting.h"
 
 #include "passes/reorder.h"
-#include "passes/textindex.h"
+#include "passes/textorder.h"
 #include "platform/progress.h"
 
 #include <algorithm>
@@ -13,32 +13,14 @@
 namespace zel {
 namespace {
 
-// Each distinct label's place among the distinct labels, so that the sort
-// compares two integers instead of two strings spread over the heap.
-template <typename Object> std::vector<uint32_t> labelRanks(const std::vector<Object>& objects) {
-    TextIndex labels;
-    std::vector<uint32_t> idOf(objects.size());
-    for (size_t i = 0; i < objects.size(); ++i)
-        idOf[i] = labels.add(objects[i].label);
-    const std::vector<std::u16string_view>& distinct = labels.texts();
-    std::vector<uint32_t> byLabel(distinct.size());
-    for (size_t id = 0; id < byLabel.size(); ++id)
-        byLabel[id] = static_cast<uint32_t>(id);
-    std::sort(byLabel.begin(), byLabel.end(),
-              [&](uint32_t a, uint32_t b) { return distinct[a] < distinct[b]; });
-    std::vector<uint32_t> rankOfId(distinct.size());
-    for (size_t rank = 0; rank < byLabel.size(); ++rank)
-        rankOfId[byLabel[rank]] = static_cast<uint32_t>(rank);
-    for (uint32_t& id : idOf)
-        id = rankOfId[id];
-    return idOf;
-}
-
 // By type, then label; objects with equal keys keep their order (the index
 // breaks ties). The objects are large: their keys are sorted, then each
 // object is moved into its place.
 template <typename Object> void sortByTypeAndLabel(std::vector<Object>& objects) {
-    const std::vector<uint32_t> ranks = labelRanks(objects);
+    // Ranks rather than labels, so that the sort compares integers instead of
+    // strings spread over the heap.
+    const std::vector<uint32_t> ranks =
+        rankByText(objects.size(), [&](size_t i) { return std::u16string_view(objects[i].label); });
     std::vector<std::pair<uint64_t, uint32_t>> order(objects.size());
     for (size_t i = 0; i < objects.size(); ++i) {
         // The type as an unsigned number in the same order as the signed one.
