@@ -259,7 +259,11 @@ void sortObjects(std::vector<mapAdrObject>& objects) {
     for (size_t i = 0; i < objects.size(); ++i)
         keys[i] = sortKeyOf(objects[i], ranks[i], static_cast<uint32_t>(i));
     std::sort(keys.begin(), keys.end());
-    reorder(objects, [&](size_t place) { return keys[place].position; });
+    std::vector<uint32_t> from(keys.size());
+    for (size_t place = 0; place < keys.size(); ++place)
+        from[place] = keys[place].position;
+    keys = {};
+    reorder(objects, from);
 }
 
 // Of each run of adjacent objects that are the same thing only the first

@@ -28,7 +28,11 @@ template <typename Object> void sortByTypeAndLabel(std::vector<Object>& objects)
         order[i] = {type << 32 | ranks[i], static_cast<uint32_t>(i)};
     }
     std::sort(order.begin(), order.end());
-    reorder(objects, [&](size_t place) { return order[place].second; });
+    std::vector<uint32_t> from(order.size());
+    for (size_t place = 0; place < order.size(); ++place)
+        from[place] = order[place].second;
+    order = {};
+    reorder(objects, from);
 }
 
 } // namespace

@@ -26,9 +26,9 @@ std::u16string unitsFrom(std::mt19937& random, const std::u16string& alphabet, s
 // run out, units above 0x7FFF (a signed comparison would put them first),
 // texts that begin others, long shared beginnings, and plain repeats.
 const std::vector<std::pair<const char*, Family>> families = {
-    {"zeros and ends",
-     [](std::mt19937& r) { return unitsFrom(r, std::u16string(u"\0a", 2), 9); }},
-    {"high units", [](std::mt19937& r) { return unitsFrom(r, u"a\u7fff\u8000\xd800\xdc00\xffff", 7); }},
+    {"zeros and ends", [](std::mt19937& r) { return unitsFrom(r, std::u16string(u"\0a", 2), 9); }},
+    {"high units",
+     [](std::mt19937& r) { return unitsFrom(r, u"a\u7fff\u8000\xd800\xdc00\xffff", 7); }},
     {"shared beginnings",
      [](std::mt19937& r) { return u"Street of the " + unitsFrom(r, u"ab ", 12); }},
     {"long shared beginnings",
