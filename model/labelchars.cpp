@@ -1,20 +1,29 @@
 #include "model/labelchars.h"
 
-#include <algorithm>
+#include <bit>
 
 namespace zel {
 
-void mergeLabelChars(std::u16string& chars, std::u16string_view units) {
-    // Most labels bring no new unit; a binary search per unit settles that
-    // without rebuilding the set.
-    const auto known = [&](char16_t c) {
-        return std::binary_search(chars.begin(), chars.end(), c);
-    };
-    if (std::all_of(units.begin(), units.end(), known))
-        return;
-    chars.append(units);
-    std::sort(chars.begin(), chars.end());
-    chars.erase(std::unique(chars.begin(), chars.end()), chars.end());
+void LabelChars::add(std::u16string_view units) {
+    for (const char16_t unit : units)
+        bits[unit >> 6] |= uint64_t{1} << (unit & 63);
+}
+
+std::u16string LabelChars::units() const {
+    std::u16string units;
+    units.reserve(size());
+    for (size_t word = 0; word < bits.size(); ++word) {
+        for (uint64_t rest = bits[word]; rest != 0; rest &= rest - 1)
+            units.push_back(static_cast<char16_t>(word * 64 + std::countr_zero(rest)));
+    }
+    return units;
+}
+
+size_t LabelChars::size() const {
+    size_t count = 0;
+    for (const uint64_t word : bits)
+        count += static_cast<size_t>(std::popcount(word));
+    return count;
 }
 
 } // namespace zel

@@ -4,6 +4,7 @@
 
 #include "model/addresstexts.h"
 #include "model/adritems.h"
+#include "model/labelchars.h"
 #include "model/records.h"
 #include "model/routeinfo.h"
 
@@ -42,8 +43,8 @@ public:
     uint32_t poiCount = 0;
     uint32_t lineCount = 0;
     uint32_t polygonCount = 0;
-    // Every UTF-16 unit used in a label, ascending, each once.
-    std::u16string labelChars;
+    // Every UTF-16 unit used in a label.
+    LabelChars labelChars;
 };
 
 } // namespace zel

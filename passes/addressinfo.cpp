@@ -389,14 +389,14 @@ void buildAddressInfo(cMapPolish& map) {
     collectStreetNames(map, streets, progress);
     streets.settle(map.streetNames);
     for (const mapStrItem& street : map.streetNames)
-        mergeLabelChars(map.labelChars, street.name);
+        map.labelChars.add(street.name);
     collectObjects(map, streets, progress);
     settleKindsAndCities(map.adrObjects);
     sortObjects(map.adrObjects);
     removeAdjacentDuplicates(map.adrObjects);
     addMissingStreets(map.adrObjects);
     for (const mapAdrObject& object : map.adrObjects)
-        mergeLabelChars(map.labelChars, object.name);
+        map.labelChars.add(object.name);
     releaseAddressFields(map);
     progress.finish();
 }

@@ -62,7 +62,7 @@ uint32_t addressText(PolishParser& p, std::string_view bytes) {
 
 std::u16string label(PolishParser& p, std::string_view bytes) {
     std::u16string converted = text(p, bytes);
-    mergeLabelChars(p.map.labelChars, converted);
+    p.map.labelChars.add(converted);
     return converted;
 }
 

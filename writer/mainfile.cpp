@@ -75,7 +75,7 @@ private:
 
     bool mergeCharFiles() {
         chars.clear();
-        mergeLabelChars(chars, u"0123456789");
+        chars.add(u"0123456789");
         for (const SideFiles& group : writer.sideFiles) {
             if (!mergeCharFile(group.charFile))
                 return false;
@@ -103,7 +103,7 @@ private:
                 break;
             units.push_back(unit);
         }
-        mergeLabelChars(chars, units);
+        chars.add(units);
         file.close();
         platform::removeFile(name);
         return true;
@@ -124,7 +124,7 @@ private:
         putTag(block, charTag);
         putU16(block, byteLength);
         putU16(block, 0);
-        for (char16_t unit : chars)
+        for (char16_t unit : chars.units())
             putU16(block, unit);
         dataOffset = charBlockOffset + charHeaderSize + byteLength;
         return emit(header) && emit(block);
@@ -245,7 +245,7 @@ private:
     std::u16string tempPath;
     // The character set of the whole file: the digits and every level's
     // characters.
-    std::u16string chars;
+    LabelChars chars;
     File out;
     Crc32 crc;
     Bytes header;

@@ -443,7 +443,8 @@ Bytes indexFile(const std::vector<SquareRef>& squareIndex, const SquareList& lis
     return out;
 }
 
-Bytes charFile(const std::u16string& chars) {
+Bytes charFile(const LabelChars& set) {
+    const std::u16string chars = set.units();
     Bytes out;
     putTag(out, layout::charTag);
     putU16(out, static_cast<uint16_t>(2 * chars.size()));

@@ -126,8 +126,9 @@ TEST_F(MainFile, OffsetsBeyond32BitsFailBeforeAnyDataIsCopied) {
 TEST_F(MainFile, CharacterSetsBeyond32767UnitsFail) {
     for (const auto& [count, fits] : {std::pair{32757, true}, {32758, false}, {40000, false}}) {
         writer.sideFiles.clear();
-        writer.map.labelChars.resize(static_cast<size_t>(count));
-        std::iota(writer.map.labelChars.begin(), writer.map.labelChars.end(), u'\x100');
+        std::u16string units(static_cast<size_t>(count), u'\0');
+        std::iota(units.begin(), units.end(), u'\x100');
+        writer.map.labelChars = LabelChars(units);
         addLevel(1);
         EXPECT_EQ(write(), fits) << count;
         EXPECT_EQ(left().size(), fits ? 1u : 0u) << count;
