@@ -18,7 +18,7 @@ std::vector<std::string> commandLineBytes(int argc, char** argv);
 // is the same bytes on every system (no line-end translation).
 void prepareConsole();
 
-// Has blocks of 128 KiB and more mapped and unmapped one by one, so that a
+// Has blocks of 4 MiB and more mapped and unmapped one by one, so that a
 // large table freed between passes goes back to the system instead of
 // staying resident in the heap, where later passes, allocating small
 // blocks, reuse only part of it.

@@ -23,10 +23,13 @@ void prepareConsole() {}
 
 void prepareMemory() {
 #if defined(__GLIBC__)
-    // glibc starts with this threshold but raises it each time a mapped block
-    // is freed, up to 32 MiB; fixed, it keeps the tables of one pass out of
-    // the heap of the next.
-    constexpr int mappedFrom = 128 * 1024;
+    // glibc starts at 128 KiB and raises the threshold each time a mapped
+    // block is freed, up to 32 MiB, so that the large tables of one pass end
+    // up in the heap of the next. Fixed at 4 MiB, the largest tables are
+    // still unmapped when freed, while the many blocks of a few hundred KiB
+    // (lists that grow, one per object or per pass) reuse heap memory
+    // instead of having every page of them mapped and cleared afresh.
+    constexpr int mappedFrom = 4 * 1024 * 1024;
     mallopt(M_MMAP_THRESHOLD, mappedFrom);
 #endif
 }
