@@ -82,13 +82,40 @@ template std::array<int32_t, 2> commaIntegers<2>(std::string_view);
 template std::array<int32_t, 3> commaIntegers<3>(std::string_view);
 template std::array<int32_t, 12> commaIntegers<12>(std::string_view);
 
-std::optional<mapPoint> coordinateGroup(std::string_view text, size_t open, size_t comma) {
-    // Each number starts right after its delimiter and ends where it cannot go on.
-    const double latitude = parseCoordinate(text.substr(open + 1));
-    const double longitude = parseCoordinate(text.substr(comma + 1));
+namespace {
+
+// The usual group: "(" at `pos`, the latitude, "," right after it, the
+// longitude and ")" right after that. Then these are the first "(", "," and
+// ")" from `pos` on (what a number takes holds none of them), so the group
+// is the one a search would find. Nothing when the text at `pos` has another
+// shape.
+std::optional<Group> plainGroup(std::string_view value, size_t pos, double& latitude,
+                                double& longitude) {
+    if (value[pos] != '(')
+        return std::nullopt;
+    size_t taken = 0;
+    latitude = parseCoordinate(value.substr(pos + 1), taken);
+    const size_t comma = pos + 1 + taken;
+    if (comma >= value.size() || value[comma] != ',')
+        return std::nullopt;
+    longitude = parseCoordinate(value.substr(comma + 1), taken);
+    const size_t close = comma + 1 + taken;
+    if (close >= value.size() || value[close] != ')')
+        return std::nullopt;
+    return Group{pos, comma, close};
+}
+
+std::optional<mapPoint> pointOf(double latitude, double longitude) {
     if (!inRange(latitude, 90.0) || !inRange(longitude, 720.0))
         return std::nullopt;
     return mapPoint{static_cast<float>(longitude), static_cast<float>(latitude)};
+}
+
+} // namespace
+
+std::optional<mapPoint> coordinateGroup(std::string_view text, size_t open, size_t comma) {
+    // Each number starts right after its delimiter and ends where it cannot go on.
+    return pointOf(parseCoordinate(text.substr(open + 1)), parseCoordinate(text.substr(comma + 1)));
 }
 
 void appendCoordinates(std::string_view value, std::vector<mapPoint>& points) {
@@ -96,6 +123,13 @@ void appendCoordinates(std::string_view value, std::vector<mapPoint>& points) {
     GroupFinder groups(value);
     size_t pos = 0;
     while (pos < value.size()) {
+        double latitude = 0.0, longitude = 0.0;
+        if (const auto plain = plainGroup(value, pos, latitude, longitude)) {
+            if (const auto point = pointOf(latitude, longitude))
+                points.push_back(*point);
+            pos = plain->close + 2;
+            continue;
+        }
         const auto g = groups.next(pos);
         if (!g)
             break;

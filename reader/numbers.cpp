@@ -110,6 +110,12 @@ std::optional<int32_t> scanHex(std::string_view text) {
 }
 
 double parseCoordinate(std::string_view text) {
+    size_t end = 0;
+    return parseCoordinate(text, end);
+}
+
+double parseCoordinate(std::string_view text, size_t& converted) {
+    converted = 0;
     size_t pos = 0;
     while (pos < text.size() && isBlank(text[pos]))
         ++pos;
@@ -143,8 +149,10 @@ double parseCoordinate(std::string_view text) {
     if (!anyDigit)
         return 0.0;
     const bool hasExponent = pos < text.size() && (text[pos] == 'e' || text[pos] == 'E');
-    if (!hasExponent && exact.usable())
+    if (!hasExponent && exact.usable()) {
+        converted = pos;
         return negative ? -exact.value() : exact.value();
+    }
     size_t end = pos;
     int64_t exponent = 0;
     if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
@@ -163,6 +171,7 @@ double parseCoordinate(std::string_view text) {
             end = e;
         }
     }
+    converted = end;
     double value = 0.0;
     const auto [ptr, ec] = std::from_chars(text.data() + mantissaStart, text.data() + end, value);
     (void)ptr;

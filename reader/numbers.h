@@ -3,6 +3,7 @@
 // locale.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -27,6 +28,9 @@ std::optional<int32_t> scanHex(std::string_view text);
 // no "inf", "nan" or hexadecimal forms; 0 when nothing converts. Out-of-range
 // magnitudes give an infinity (or zero), which callers reject.
 double parseCoordinate(std::string_view text);
+// The same, and `converted` tells how many characters the number took: 0
+// when nothing converts.
+double parseCoordinate(std::string_view text, size_t& converted);
 
 // C white space other than line ends, which never occur inside a line.
 inline bool isBlank(char c) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -37,6 +38,41 @@ TEST(Lists, CoordinateGroupsSwapLatitudeAndLongitude) {
     EXPECT_FALSE(firstCoordinate("(1000,5),(1,2)").has_value());
     EXPECT_FALSE(firstCoordinate("1,2").has_value());
     EXPECT_EQ(firstCoordinate("(1,2),(3,4)")->x, 2.0f);
+}
+
+// The groups as a plain search finds them: from each position the first "(",
+// "," and ")" on, the numbers right after "(" and ",".
+XY coordinatesBySearch(const std::string& value) {
+    XY xy;
+    for (size_t pos = 0; pos < value.size();) {
+        const size_t open = value.find('(', pos), comma = value.find(',', pos);
+        const size_t close = value.find(')', pos);
+        if (open == std::string::npos || comma == std::string::npos || close == std::string::npos)
+            break;
+        if (const auto point = coordinateGroup(value, open, comma))
+            xy.emplace_back(point->x, point->y);
+        pos = close + 2;
+    }
+    return xy;
+}
+
+// Lists made of well-formed groups and pieces of them: groups in the usual
+// shape are read without the search, and must come out as it finds them.
+TEST(Lists, CoordinatesAsAPlainSearchFindsThem) {
+    const std::vector<std::string> pieces = {
+        "(45.5,12.25)", "(-1e2,+3.)", "(1,2", "( 4,5)", "(4 ,5)", "(4,5 )", "(.5,-.5e-1)",
+        "(7e,8)",       "(1,2e+)",    ",",    "(",      ")",      "x",      "(,)",
+        "(1000,5)",     "(9,1e39)",   "(3)",  "((1,2)", "(1,,2)", "(1,2))", "(1.5.5,2)"};
+    std::mt19937 random(17);
+    for (int round = 0; round < 20000; ++round) {
+        std::string value;
+        for (size_t count = random() % 6; count > 0; --count) {
+            value += pieces[random() % pieces.size()];
+            if (random() % 3 != 0)
+                value += random() % 4 == 0 ? " " : ",";
+        }
+        ASSERT_EQ(coordinates(value), coordinatesBySearch(value)) << value;
+    }
 }
 
 using Refs = std::vector<std::tuple<int, int, int>>;
