@@ -125,13 +125,18 @@ template <typename Visit> void forEachObject(const cMapPolish& map, Visit visit)
     }
 }
 
-void collectStreetNames(const cMapPolish& map, StreetIndex& streets, cProgress& progress) {
+// Returns how many objects take part.
+size_t collectStreetNames(const cMapPolish& map, StreetIndex& streets, cProgress& progress) {
+    size_t taking = 0;
     forEachObject(map, [&](const auto& object) {
-        if (takesPart(object))
+        if (takesPart(object)) {
             streets.mark(object.streetDesc);
+            ++taking;
+        }
         progress.tick();
     });
     streets.addMarked();
+    return taking;
 }
 
 // Gives `object` the street `streetDesc` names and keeps it; an object on a
@@ -173,17 +178,12 @@ void collectPoi(cMapPolish& map, const StreetIndex& streets, const mapPoi& poi) 
     addOnStreet(map, streets, std::move(object), poi.streetDesc);
 }
 
-// At most one address object per object that takes part. The list is sized
-// once: grown by doubling, it would leave a freed copy of half its size
-// behind, which a large map never gets back.
-size_t mostObjects(const cMapPolish& map) {
-    size_t count = 0;
-    forEachObject(map, [&](const auto& object) { count += takesPart(object) ? 1 : 0; });
-    return count;
-}
-
-void collectObjects(cMapPolish& map, const StreetIndex& streets, cProgress& progress) {
-    map.adrObjects.reserve(mostObjects(map));
+// At most one address object per object that takes part (`taking`). The
+// list is sized once: grown by doubling, it would leave a freed copy of half
+// its size behind, which a large map never gets back.
+void collectObjects(cMapPolish& map, const StreetIndex& streets, size_t taking,
+                    cProgress& progress) {
+    map.adrObjects.reserve(taking);
     for (const mapLevel& level : map.levels) {
         for (const mapPoi& poi : level.pois) {
             if (takesPart(poi))
@@ -386,11 +386,11 @@ void buildAddressInfo(cMapPolish& map) {
     const uint64_t objects = uint64_t{map.poiCount} + map.lineCount + map.polygonCount;
     progress.start("Address info", static_cast<uint32_t>(2 * objects));
     StreetIndex streets(map.addressTexts);
-    collectStreetNames(map, streets, progress);
+    const size_t taking = collectStreetNames(map, streets, progress);
     streets.settle(map.streetNames);
     for (const mapStrItem& street : map.streetNames)
         map.labelChars.add(street.name);
-    collectObjects(map, streets, progress);
+    collectObjects(map, streets, taking, progress);
     settleKindsAndCities(map.adrObjects);
     sortObjects(map.adrObjects);
     removeAdjacentDuplicates(map.adrObjects);

@@ -57,8 +57,8 @@ using ObjectIter = ObjectList::const_iterator;
 
 // The order the file needs: by city, kind class and, for streets and houses,
 // street. Address info leaves the objects in an order that refines this one,
-// so the stable sort below changes nothing for them; a model filled otherwise
-// is put in order rather than searched as if it were.
+// so they are only checked; a model filled otherwise is put in order (by a
+// stable sort) rather than searched as if it were.
 bool fileOrder(const mapAdrObject* a, const mapAdrObject* b) {
     if (a->cityKey != b->cityKey)
         return a->cityKey < b->cityKey;
@@ -72,7 +72,8 @@ ObjectList objectsInFileOrder(const std::vector<mapAdrObject>& objects) {
     order.reserve(objects.size());
     for (const mapAdrObject& object : objects)
         order.push_back(&object);
-    std::stable_sort(order.begin(), order.end(), fileOrder);
+    if (!std::is_sorted(order.begin(), order.end(), fileOrder))
+        std::stable_sort(order.begin(), order.end(), fileOrder);
     return order;
 }
 
