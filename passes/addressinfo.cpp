@@ -178,31 +178,42 @@ void collectPoi(cMapPolish& map, const StreetIndex& streets, const mapPoi& poi) 
     addOnStreet(map, streets, std::move(object), poi.streetDesc);
 }
 
+// The objects' house numbers and street names now live in the index; their
+// numbers would point into a store that is released after this pass.
+template <typename Object> void forgetAddressTexts(Object& object) {
+    object.houseNumber = AddressTexts::none;
+    object.streetDesc = AddressTexts::none;
+}
+
 // At most one address object per object that takes part (`taking`). The
 // list is sized once: grown by doubling, it would leave a freed copy of half
-// its size behind, which a large map never gets back.
+// its size behind, which a large map never gets back. Each object is done
+// with its address texts once it is passed.
 void collectObjects(cMapPolish& map, const StreetIndex& streets, size_t taking,
                     cProgress& progress) {
     map.adrObjects.reserve(taking);
-    for (const mapLevel& level : map.levels) {
-        for (const mapPoi& poi : level.pois) {
+    for (mapLevel& level : map.levels) {
+        for (mapPoi& poi : level.pois) {
             if (takesPart(poi))
                 collectPoi(map, streets, poi);
+            forgetAddressTexts(poi);
             progress.tick();
         }
-        for (const mapPoly& line : level.lines) {
+        for (mapPoly& line : level.lines) {
             if (takesPart(line))
                 addOnStreet(map, streets, newObject(kindStreet, line.cityIdx, line.points.front()),
                             line.streetDesc);
+            forgetAddressTexts(line);
             progress.tick();
         }
-        for (const mapPoly& polygon : level.polygons) {
+        for (mapPoly& polygon : level.polygons) {
             if (takesPart(polygon)) {
                 mapAdrObject house = newObject(kindHouse, polygon.cityIdx, polygon.points.front());
                 house.name =
                     normaliseSeparators(std::u16string(map.addressTexts.at(polygon.houseNumber)));
                 addOnStreet(map, streets, std::move(house), polygon.streetDesc);
             }
+            forgetAddressTexts(polygon);
             progress.tick();
         }
     }
@@ -342,23 +353,6 @@ void addMissingStreets(std::vector<mapAdrObject>& objects) {
     sortObjects(objects);
 }
 
-// The objects' house numbers and street names now live in the index; nothing
-// after this pass reads them, and a large map holds hundreds of thousands.
-void releaseAddressFields(cMapPolish& map) {
-    const auto release = [](auto& objects) {
-        for (auto& object : objects) {
-            object.houseNumber = AddressTexts::none;
-            object.streetDesc = AddressTexts::none;
-        }
-    };
-    for (mapLevel& level : map.levels) {
-        release(level.pois);
-        release(level.lines);
-        release(level.polygons);
-    }
-    map.addressTexts.release();
-}
-
 } // namespace
 
 bool adrObjectBefore(const mapAdrObject& a, const mapAdrObject& b) {
@@ -397,7 +391,7 @@ void buildAddressInfo(cMapPolish& map) {
     addMissingStreets(map.adrObjects);
     for (const mapAdrObject& object : map.adrObjects)
         map.labelChars.add(object.name);
-    releaseAddressFields(map);
+    map.addressTexts.release();
     progress.finish();
 }
 
