@@ -1,5 +1,6 @@
 #include "passes/sorting.h"
 
+#include "model/radixsort.h"
 #include "passes/reorder.h"
 #include "passes/textorder.h"
 #include "platform/progress.h"
@@ -13,8 +14,8 @@
 namespace zel {
 namespace {
 
-// By type, then label; objects with equal keys keep their order (the index
-// breaks ties). The objects are large: their keys are sorted, then each
+// By type, then label; objects with equal keys keep their order (the key
+// sort is stable). The objects are large: their keys are sorted, then each
 // object is moved into its place.
 template <typename Object> void sortByTypeAndLabel(std::vector<Object>& objects) {
     // Ranks rather than labels, so that the sort compares integers instead of
@@ -27,7 +28,7 @@ template <typename Object> void sortByTypeAndLabel(std::vector<Object>& objects)
         const uint64_t type = static_cast<uint32_t>(objects[i].type) ^ 0x80000000u;
         order[i] = {type << 32 | ranks[i], static_cast<uint32_t>(i)};
     }
-    std::sort(order.begin(), order.end());
+    radixSort(order, [](const std::pair<uint64_t, uint32_t>& item) { return item.first; });
     std::vector<uint32_t> from(order.size());
     for (size_t place = 0; place < order.size(); ++place)
         from[place] = order[place].second;

@@ -1,6 +1,7 @@
 #include "writer/tiling.h"
 
 #include "geometry/clip.h"
+#include "model/radixsort.h"
 #include "platform/console.h"
 #include "platform/progress.h"
 #include "writer/addressfile.h"
@@ -66,7 +67,9 @@ public:
         keys.push_back(uint64_t{static_cast<uint32_t>(square) ^ signBit} << 32 |
                        static_cast<uint32_t>(object));
     }
-    void seal() { std::sort(keys.begin(), keys.end()); }
+    void seal() {
+        radixSort(keys, [](uint64_t key) { return key; });
+    }
 
     bool atSquare(int32_t square) const {
         return next < keys.size() && squareOf(keys[next]) == square;
