@@ -695,13 +695,19 @@ private:
     // wait, and every run has one of each, so all are matched.
     void pairExitsWithEntries() {
         const uint32_t count = static_cast<uint32_t>(buf_.runs.size());
+        buf_.joinedRun.resize(count);
+        // A single run's exit can only join its own entry (the usual case of
+        // a ring crossing a square's border once each way).
+        if (count == 1) {
+            buf_.joinedRun[0] = 0;
+            return;
+        }
         buf_.ends.clear();
         for (uint32_t r = 0; r < count; ++r) {
             buf_.ends.push_back(endOf(r, false));
             buf_.ends.push_back(endOf(r, true));
         }
         std::sort(buf_.ends.begin(), buf_.ends.end(), endsBefore);
-        buf_.joinedRun.resize(count);
         for (uint32_t r = 0; r < count; ++r)
             buf_.joinedRun[r] = r;
         buf_.openEntries.clear();
