@@ -15,6 +15,7 @@
 #include <memory>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 
 namespace zel {
 namespace {
@@ -47,7 +48,20 @@ void mergePhase(const DriverState& state) {
     writeMainFile(*writer, u"map.zel");
 }
 
-void convertOneMap(const DriverState& state, const MapList& list, size_t i, uint32_t percent) {
+// The model of a run's last map is not freed: freeing a large map block by
+// block takes about a tenth of its run, just before the process ends and the
+// system takes all of its memory back at once. The pointer keeps the model
+// reachable, as it is; a later run in the same process (as in the tests)
+// frees the one kept before.
+void keepUntilExit(std::unique_ptr<cMapZEL> writer) {
+    static cMapZEL* kept = nullptr;
+    delete std::exchange(kept, writer.release());
+}
+
+enum class LastMap { freed, keptUntilExit };
+
+void convertOneMap(const DriverState& state, const MapList& list, size_t i, uint32_t percent,
+                   LastMap last = LastMap::freed) {
     auto writer = std::make_unique<cMapZEL>();
     const std::u16string mapPath = list.fullPath(i);
     platform::printWide(driverMessages::processedMaps(percent, mapPath));
@@ -64,6 +78,8 @@ void convertOneMap(const DriverState& state, const MapList& list, size_t i, uint
         }
     }
     platform::flushConsole();
+    if (last == LastMap::keptUntilExit)
+        keepUntilExit(std::move(writer));
 }
 
 void perMapPhase(const DriverState& state) {
@@ -119,14 +135,16 @@ void runPerMapPhase(const DriverState& state, const MapList& list, uint32_t coun
     // percentage divide by zero or pass 100.
     const uint32_t count =
         std::max(shareOfCount(counted, state), static_cast<uint32_t>(share.names.size()));
-    auto convert = [&](size_t i) {
-        convertOneMap(state, share, i, static_cast<uint32_t>(i) * 100 / count);
-    };
+    const auto percent = [&](size_t i) { return static_cast<uint32_t>(i) * 100 / count; };
     const size_t threads = threadCount(state.jobs, share.names.size());
     if (threads <= 1) {
-        for (size_t i = 0; i < share.names.size(); ++i)
-            convert(i);
+        for (size_t i = 0; i < share.names.size(); ++i) {
+            const bool last = i + 1 == share.names.size();
+            convertOneMap(state, share, i, percent(i),
+                          last ? LastMap::keptUntilExit : LastMap::freed);
+        }
     } else {
+        const auto convert = [&](size_t i) { convertOneMap(state, share, i, percent(i)); };
         runSideBySide(share.names.size(), threads, sameOutputBefore(state, share), convert);
     }
     if (!share.names.empty())
