@@ -5,10 +5,9 @@
 #include "passes/textorder.h"
 #include "platform/progress.h"
 
-#include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace zel {
@@ -22,17 +21,17 @@ template <typename Object> void sortByTypeAndLabel(std::vector<Object>& objects)
     // strings spread over the heap.
     const std::vector<uint32_t> ranks =
         rankByText(objects.size(), [&](size_t i) { return std::u16string_view(objects[i].label); });
-    std::vector<std::pair<uint64_t, uint32_t>> order(objects.size());
+    std::vector<uint64_t> keys(objects.size());
     for (size_t i = 0; i < objects.size(); ++i) {
         // The type as an unsigned number in the same order as the signed one.
         const uint64_t type = static_cast<uint32_t>(objects[i].type) ^ 0x80000000u;
-        order[i] = {type << 32 | ranks[i], static_cast<uint32_t>(i)};
+        keys[i] = type << 32 | ranks[i];
     }
-    radixSort(order, [](const std::pair<uint64_t, uint32_t>& item) { return item.first; });
-    std::vector<uint32_t> from(order.size());
-    for (size_t place = 0; place < order.size(); ++place)
-        from[place] = order[place].second;
-    order = {};
+    // The objects' positions, sorted by their keys, name the object each
+    // place receives.
+    std::vector<uint32_t> from(objects.size());
+    std::iota(from.begin(), from.end(), 0u);
+    radixSort(from, [&](uint32_t i) { return keys[i]; });
     reorder(objects, from);
 }
 
