@@ -5,6 +5,7 @@
 #include "format/layout.h"
 #include "model/labelchars.h"
 #include "platform/files.h"
+#include "writer/sidefile.h"
 
 #include <algorithm>
 #include <array>
@@ -110,7 +111,8 @@ private:
     }
 
     bool writeHeaderAndChars() {
-        const auto byteLength = static_cast<uint16_t>(2 * chars.size());
+        const Bytes block = charBlock(chars);
+        const auto byteLength = static_cast<uint16_t>(block.size() - charHeaderSize);
         header.assign(headerSize, 0);
         std::memcpy(header.data(), magic.data(), magic.size());
         header[versionOffset] = versionMajor;
@@ -119,13 +121,6 @@ private:
         setU32(header.data() + levelCountOffset, static_cast<uint32_t>(writer.sideFiles.size()));
         setU32(header.data() + directoryOffsetField, charBlockOffset + charHeaderSize + byteLength);
         setU32(header.data() + charOffsetField, charBlockOffset);
-
-        Bytes block;
-        putTag(block, charTag);
-        putU16(block, byteLength);
-        putU16(block, 0);
-        for (char16_t unit : chars.units())
-            putU16(block, unit);
         dataOffset = charBlockOffset + charHeaderSize + byteLength;
         return emit(header) && emit(block);
     }

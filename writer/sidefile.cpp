@@ -1,10 +1,22 @@
 #include "writer/sidefile.h"
 
+#include "format/layout.h"
 #include "platform/console.h"
 #include "platform/utf.h"
 #include "writer/messages.h"
 
 namespace zel {
+
+Bytes charBlock(const LabelChars& chars) {
+    const std::u16string units = chars.units();
+    Bytes out;
+    putTag(out, layout::charTag);
+    putU16(out, static_cast<uint16_t>(2 * units.size()));
+    putU16(out, 0);
+    for (const char16_t unit : units)
+        putU16(out, unit);
+    return out;
+}
 
 SideFiles sideFilesOf(const std::u16string& mapPath, uint32_t levelIndex) {
     const std::u16string stem = mapPath + platform::fromAscii(std::to_string(levelIndex));

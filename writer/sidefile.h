@@ -3,6 +3,7 @@
 #pragma once
 
 #include "format/bytes.h"
+#include "model/labelchars.h"
 #include "platform/files.h"
 
 #include <cstdint>
@@ -28,6 +29,10 @@ constexpr std::u16string_view address = u".badr";
 constexpr std::u16string_view chars = u".bchr";
 constexpr std::u16string_view routing = u".brif";
 } // namespace sideFileSuffix
+
+// The character block: the whole of a level's character file, and in the main
+// file the block of every level's characters.
+Bytes charBlock(const LabelChars& chars);
 
 // The names of the side files of level `levelIndex` of the map at `mapPath`.
 SideFiles sideFilesOf(const std::u16string& mapPath, uint32_t levelIndex);

@@ -446,17 +446,6 @@ Bytes indexFile(const std::vector<SquareRef>& squareIndex, const SquareList& lis
     return out;
 }
 
-Bytes charFile(const LabelChars& set) {
-    const std::u16string chars = set.units();
-    Bytes out;
-    putTag(out, layout::charTag);
-    putU16(out, static_cast<uint16_t>(2 * chars.size()));
-    putU16(out, 0);
-    for (char16_t c : chars)
-        putU16(out, c);
-    return out;
-}
-
 } // namespace
 
 void writeSquares(const cMapPolish& map, const std::u16string& mapPath, uint32_t levelIndex,
@@ -476,7 +465,7 @@ void writeSquares(const cMapPolish& map, const std::u16string& mapPath, uint32_t
     const std::vector<SquareRef> squareIndex =
         writeBlocks(level, list, lines, pois, polygons, files.blockFile, progress);
     writeSideFile(files.indexFile, indexFile(squareIndex, list, levelIndex));
-    writeSideFile(files.charFile, charFile(map.labelChars));
+    writeSideFile(files.charFile, charBlock(map.labelChars));
     writeSideFile(files.routingFile, routingFile(map, levelIndex));
     writeAddressFile(map, levelIndex, files.addressFile);
 }
