@@ -5,8 +5,11 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -42,6 +45,51 @@ template <typename Item, typename KeyOf> void radixSort(std::vector<Item>& items
             sorted[starts[(keyOf(item) >> shift) & 0xFFFFu]++] = std::move(item);
         items.swap(sorted);
     }
+}
+
+// The order of `count` items (fewer than 2^32) by a key of N unsigned
+// fields, most significant first: fieldsOf(i) gives item i's fields as a
+// std::array<uint64_t, N>. Items with equal keys keep their order. A field
+// takes only as many bits as its largest value needs, so that a key of
+// several 32-bit fields usually packs into one 64-bit word; longer keys take
+// several words, sorted from the least significant one.
+template <size_t N, typename FieldsOf>
+std::vector<uint32_t> orderByFields(size_t count, FieldsOf fieldsOf) {
+    std::array<uint64_t, N> anyBits{};
+    for (size_t i = 0; i < count; ++i) {
+        const std::array<uint64_t, N> fields = fieldsOf(i);
+        for (size_t k = 0; k < N; ++k)
+            anyBits[k] |= fields[k];
+    }
+    // Word w holds fields [firstField[w], firstField[w + 1]).
+    std::array<unsigned, N> widths{};
+    std::vector<size_t> firstField{0};
+    unsigned used = 0;
+    for (size_t k = 0; k < N; ++k) {
+        widths[k] = static_cast<unsigned>(std::bit_width(anyBits[k]));
+        if (used + widths[k] > 64) {
+            firstField.push_back(k);
+            used = 0;
+        }
+        used += widths[k];
+    }
+    firstField.push_back(N);
+    std::vector<uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0u);
+    std::vector<std::pair<uint64_t, uint32_t>> keyed(count);
+    for (size_t word = firstField.size() - 1; word-- > 0;) {
+        for (size_t j = 0; j < count; ++j) {
+            const std::array<uint64_t, N> fields = fieldsOf(order[j]);
+            uint64_t key = 0;
+            for (size_t k = firstField[word]; k < firstField[word + 1]; ++k)
+                key = widths[k] == 64 ? fields[k] : key << widths[k] | fields[k];
+            keyed[j] = {key, order[j]};
+        }
+        radixSort(keyed, [](const std::pair<uint64_t, uint32_t>& item) { return item.first; });
+        for (size_t j = 0; j < count; ++j)
+            order[j] = keyed[j].second;
+    }
+    return order;
 }
 
 } // namespace zel

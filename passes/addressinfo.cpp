@@ -2,12 +2,14 @@
 
 #include "model/labelchars.h"
 #include "model/names.h"
+#include "model/radixsort.h"
 #include "passes/reorder.h"
 #include "passes/textindex.h"
 #include "passes/textorder.h"
 #include "platform/progress.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -231,50 +233,35 @@ void settleKindsAndCities(std::vector<mapAdrObject>& objects) {
     }
 }
 
-// The order of adrObjectBefore as a key of integers: city, kind class, then
+// The order of adrObjectBefore as integer fields: city, kind class, then
 // (city points before the other points) name, or street, length of the
-// number and number; names by their place among the distinct names. The
-// position breaks ties, so the order is that of a stable sort.
-struct ObjectKey {
-    uint32_t city;
-    uint32_t kindClass;
-    uint32_t group;
-    uint32_t ref;
-    uint64_t length;
-    uint32_t name;
-    uint32_t position;
-
-    auto operator<=>(const ObjectKey&) const = default;
-};
-
-ObjectKey sortKeyOf(const mapAdrObject& object, uint32_t nameRank, uint32_t position) {
+// number and number; names by their place among the distinct names. Equal
+// keys keep their order, as in a stable sort.
+std::array<uint64_t, 6> sortFieldsOf(const mapAdrObject& object, uint32_t nameRank) {
+    enum { city, kindClassField, group, ref, length, name };
     const uint32_t kind = kindClass(object);
-    ObjectKey key{object.cityKey, kind, 0, 0, 0, 0, position};
+    std::array<uint64_t, 6> fields{};
+    fields[city] = object.cityKey;
+    fields[kindClassField] = kind;
     if (kind == kindPoint && isCityPoint(object)) {
-        key.name = nameRank;
+        fields[name] = nameRank;
     } else if (kind == kindPoint || kind == kindHouse) {
-        key.group = kind == kindPoint ? 1 : 0;
-        key.ref = object.ref;
-        key.length = object.name.size();
-        key.name = nameRank;
+        fields[group] = kind == kindPoint ? 1 : 0;
+        fields[ref] = object.ref;
+        fields[length] = object.name.size();
+        fields[name] = nameRank;
     } else {
-        key.ref = object.ref;
+        fields[ref] = object.ref;
     }
-    return key;
+    return fields;
 }
 
 void sortObjects(std::vector<mapAdrObject>& objects) {
     const std::vector<uint32_t> ranks =
         rankByText(objects.size(), [&](size_t i) { return std::u16string_view(objects[i].name); });
-    std::vector<ObjectKey> keys(objects.size());
-    for (size_t i = 0; i < objects.size(); ++i)
-        keys[i] = sortKeyOf(objects[i], ranks[i], static_cast<uint32_t>(i));
-    std::sort(keys.begin(), keys.end());
-    std::vector<uint32_t> from(keys.size());
-    for (size_t place = 0; place < keys.size(); ++place)
-        from[place] = keys[place].position;
-    keys = {};
-    reorder(objects, from);
+    reorder(objects, orderByFields<6>(objects.size(), [&](size_t i) {
+                return sortFieldsOf(objects[i], ranks[i]);
+            }));
 }
 
 // Of each run of adjacent objects that are the same thing only the first

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <numeric>
 #include <random>
 #include <utility>
 #include <vector>
@@ -37,6 +39,43 @@ TEST(RadixSort, SortsAsAStableComparisonSortWould) {
                              [](const Item& a, const Item& b) { return a.first < b.first; });
             radixSort(items, [](const Item& item) { return item.first; });
             ASSERT_EQ(items, expected) << name << ", " << count << " items";
+        }
+    }
+}
+
+// Keys of four fields whose widths add up to less than one word, to exactly
+// one, and to more (a field of 64 bits among them), with few distinct values
+// so that ties are common; compared with a stable sort of whole arrays.
+TEST(RadixSort, OrderByFieldsIsThatOfTheFieldsCompared) {
+    using Fields = std::array<uint64_t, 4>;
+    const std::vector<std::array<unsigned, 4>> widthSets = {{0, 0, 0, 0},   {3, 1, 17, 20},
+                                                            {32, 2, 1, 29}, {32, 32, 32, 32},
+                                                            {1, 64, 0, 5},  {64, 64, 64, 64}};
+    std::mt19937_64 random(7);
+    for (const std::array<unsigned, 4>& widths : widthSets) {
+        for (const size_t count : {size_t{0}, size_t{1}, size_t{3000}, size_t{20000}}) {
+            std::vector<Fields> items(count);
+            for (Fields& fields : items) {
+                for (size_t k = 0; k < 4; ++k) {
+                    const uint64_t mask =
+                        widths[k] == 64 ? UINT64_MAX : (uint64_t{1} << widths[k]) - 1;
+                    // Mostly the extremes and a few values, so that keys tie.
+                    const uint64_t pick = random() % 4;
+                    fields[k] = (pick == 0           ? mask
+                                 : pick == 1         ? 0
+                                 : random() % 3 == 0 ? random()
+                                                     : pick) &
+                                mask;
+                }
+            }
+            std::vector<uint32_t> expected(count);
+            std::iota(expected.begin(), expected.end(), 0u);
+            std::stable_sort(expected.begin(), expected.end(),
+                             [&](uint32_t a, uint32_t b) { return items[a] < items[b]; });
+            const std::vector<uint32_t> order =
+                orderByFields<4>(count, [&](size_t i) { return items[i]; });
+            ASSERT_EQ(order, expected) << widths[0] << " " << widths[1] << " " << widths[2] << " "
+                                       << widths[3] << ", " << count << " items";
         }
     }
 }
